@@ -1,0 +1,73 @@
+// Backslash escapes for listings and transcripts.
+#include "core/escapes.hpp"
+
+namespace korvex {
+namespace {
+
+int hex_digit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+std::string escape_bytes(std::string_view text) {
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string result;
+    result.reserve(text.size());
+    for (char c : text) {
+        unsigned char byte = static_cast<unsigned char>(c);
+        switch (c) {
+        case '\\': result += "\\\\"; break;
+        case '"': result += "\\\""; break;
+        case '\n': result += "\\n"; break;
+        case '\r': result += "\\r"; break;
+        case '\t': result += "\\t"; break;
+        default:
+            if (byte < 0x20 || byte == 0x7F) {
+                result += "\\x";
+                result += digits[byte >> 4];
+                result += digits[byte & 15];
+            } else {
+                result += c;
+            }
+        }
+    }
+    return result;
+}
+
+std::optional<std::string> unescape_bytes(std::string_view text) {
+    std::string result;
+    result.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\') {
+            result += text[i];
+            continue;
+        }
+        if (++i == text.size()) return std::nullopt;
+        switch (text[i]) {
+        case '\\': result += '\\'; break;
+        case '"': result += '"'; break;
+        case '\'': result += '\''; break;
+        case 'n': result += '\n'; break;
+        case 'r': result += '\r'; break;
+        case 't': result += '\t'; break;
+        case '0': result += '\0'; break;
+        case 'x': {
+            if (i + 2 >= text.size()) return std::nullopt;
+            int high = hex_digit(text[i + 1]);
+            int low = hex_digit(text[i + 2]);
+            if (high < 0 || low < 0) return std::nullopt;
+            result += static_cast<char>(high * 16 + low);
+            i += 2;
+            break;
+        }
+        default: return std::nullopt;
+        }
+    }
+    return result;
+}
+
+} // namespace korvex

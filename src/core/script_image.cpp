@@ -1,0 +1,30 @@
+// Reads records from the in-memory stream.
+#include "core/script_image.hpp"
+
+#include <cstring>
+
+namespace korvex {
+
+std::optional<std::string_view> ScriptImage::next_record() {
+    if (position >= bytes.size()) {
+        end_of_file = true;
+        return std::nullopt;
+    }
+    const char* start = bytes.data() + position;
+    const void* separator = std::memchr(start, record_separator, bytes.size() - position);
+    if (separator == nullptr) {
+        position = bytes.size();
+        end_of_file = true;
+        return std::nullopt;
+    }
+    std::size_t length = static_cast<const char*>(separator) - start;
+    position += length + 1;
+    return std::string_view(start, length);
+}
+
+void ScriptImage::rewind() {
+    position = 0;
+    end_of_file = false;
+}
+
+} // namespace korvex

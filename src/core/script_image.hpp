@@ -1,0 +1,42 @@
+// The instruction stream appended to the runtime: records separated by 0x01, read forward one at a time.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace korvex {
+
+inline constexpr char record_separator = '\x01';
+inline constexpr char stream_terminator = '\x00';
+inline constexpr std::size_t banner_length = 64;
+
+// Thrown when the stream runs out in the middle of a record; the host ends the process with status 0.
+struct ScriptEnded {};
+
+// The stream held in memory: a rewind resets the read position instead of reopening the file.
+class ScriptImage {
+public:
+    ScriptImage() = default;
+    explicit ScriptImage(std::string stream_bytes) : bytes(std::move(stream_bytes)) {}
+
+    // The next record without its separator, or nothing when the stream ends before a separator;
+    // the view stays valid for the life of the image.
+    std::optional<std::string_view> next_record();
+    void rewind();
+    // The end-of-file indicator: set by a read that found no more bytes.
+    bool at_end() const { return end_of_file; }
+    std::size_t size() const { return bytes.size(); }
+
+private:
+    std::string bytes;
+    std::size_t position = 0;
+    bool end_of_file = false;
+};
+
+// Length of an executable image, computed from its own headers (ELF or PE); nothing when the
+// bytes are no executable of a known format. The stream starts 64 bytes (the banner) behind it.
+std::optional<std::size_t> executable_image_length(std::string_view file_bytes);
+
+} // namespace korvex

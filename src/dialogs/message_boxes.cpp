@@ -1,0 +1,52 @@
+// Message boxes with a button set, the information notice and the yes/no confirmation.
+#include "core/numbers.hpp"
+#include "core/operands.hpp"
+#include "core/runtime.hpp"
+#include "core/variables.hpp"
+#include "dialogs/dialogs.hpp"
+#include "platform/desktop.hpp"
+
+namespace korvex {
+namespace {
+
+// A button-set name, or the style number written directly.
+std::uint32_t button_set_style(std::string_view button_set) {
+    static constexpr std::string_view names[] = {"OK", "OKCANCEL", "CANCELRETRYIGNORE",
+                                                 "YESNOCANCEL", "YESNO", "RETRYCANCEL"};
+    std::string name = upper_case_ascii(trim_blanks(button_set));
+    for (std::uint32_t i = 0; i < std::size(names); ++i)
+        if (name == names[i]) return i;
+    return static_cast<std::uint32_t>(read_whole_number(name));
+}
+
+} // namespace
+
+std::int32_t handle_message_box(Runtime& runtime) {
+    std::string title = read_value(runtime);
+    std::string text = read_next_value(runtime);
+    std::uint32_t style = button_set_style(read_next_value(runtime)) | message_box_style::set_foreground;
+    int code = runtime.desktop.message_box(text, title, style);
+    set_variable(runtime, "0", whole_number_text(code));
+    return status_continue;
+}
+
+std::int32_t handle_notice(Runtime& runtime) {
+    std::string text = read_value(runtime);
+    runtime.desktop.message_box(text, get_variable(runtime, "4"),
+                                message_box_style::ok | message_box_style::icon_information |
+                                    message_box_style::set_foreground);
+    return status_continue;
+}
+
+std::int32_t handle_confirmation(Runtime& runtime) {
+    std::string name = read_output_variable(runtime);
+    std::string title = get_variable(runtime, "5");
+    std::string text = read_next_value(runtime);
+    int code = runtime.desktop.message_box(text, title,
+                                           message_box_style::yes_no | message_box_style::icon_question |
+                                               message_box_style::set_foreground);
+    set_variable(runtime, name, code == button_code::yes ? "0" : "-1");
+    return status_continue;
+}
+
+} // namespace korvex

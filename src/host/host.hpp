@@ -1,0 +1,26 @@
+// The runtime host: start-up, system variables, the main loop and the exit status.
+#pragma once
+
+#include <string>
+
+namespace korvex {
+
+struct Runtime;
+class Desktop;
+
+// What the platform's program entry hands to the host.
+struct ProgramStart {
+    // The command-line text after the program name and the blanks behind it.
+    std::string command_line;
+};
+
+// Runs the program appended to the own executable; returns the process exit status.
+int run_program(const ProgramStart& start);
+
+// Gives variables 0 to 30 their start values, in their start-up order.
+void init_system_variables(Runtime& runtime);
+
+// Executes records until the end instruction, a failed version check or the end of the stream.
+void run_main_loop(Runtime& runtime);
+
+} // namespace korvex

@@ -1,0 +1,99 @@
+// The desktop: message boxes, the runtime's dialogs and information window, button captions and the
+// clipboard. One interface with a Win32, a console and a scripted implementation.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvex {
+
+// Message-box style bits and button codes, with the values of the Windows message box.
+namespace message_box_style {
+inline constexpr std::uint32_t ok = 0x0;
+inline constexpr std::uint32_t ok_cancel = 0x1;
+inline constexpr std::uint32_t abort_retry_ignore = 0x2;
+inline constexpr std::uint32_t yes_no_cancel = 0x3;
+inline constexpr std::uint32_t yes_no = 0x4;
+inline constexpr std::uint32_t retry_cancel = 0x5;
+inline constexpr std::uint32_t button_mask = 0xF;
+inline constexpr std::uint32_t icon_stop = 0x10;
+inline constexpr std::uint32_t icon_question = 0x20;
+inline constexpr std::uint32_t icon_exclamation = 0x30;
+inline constexpr std::uint32_t icon_information = 0x40;
+inline constexpr std::uint32_t set_foreground = 0x10000;
+} // namespace message_box_style
+
+namespace button_code {
+inline constexpr int none = 0; // the box could not be shown
+inline constexpr int ok = 1;
+inline constexpr int cancel = 2;
+inline constexpr int abort = 3;
+inline constexpr int retry = 4;
+inline constexpr int ignore = 5;
+inline constexpr int yes = 6;
+inline constexpr int no = 7;
+} // namespace button_code
+
+// The buttons whose captions system variables 13, 14, 17, 18 and 23 set.
+enum class DialogButton { input_ok, input_cancel, editor_ok, editor_cancel, list_ok };
+
+enum class EditorMode { editable, read_only };
+
+struct EditorDialog {
+    std::string title;
+    std::string content; // line ends already CR LF
+    EditorMode mode = EditorMode::editable;
+    int width = 0;
+    int height = 0;
+};
+
+struct ListDialog {
+    std::string title;
+    std::vector<std::string> items;
+    int width = 0;
+    int height = 0;
+};
+
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+
+    // Shows a modal box; returns the pressed button's code, or button_code::none when it cannot be shown.
+    virtual int message_box(std::string_view text, std::string_view title, std::uint32_t style) = 0;
+
+    virtual void set_button_caption(DialogButton button, std::string_view caption) = 0;
+    // The clipboard's text; empty when it holds none or cannot be opened.
+    virtual std::string clipboard_text() = 0;
+    virtual void set_clipboard_text(std::string_view text) = 0;
+
+    // Modal dialog runs; nothing when the user cancelled or closed the dialog.
+    virtual std::optional<std::string> run_input_dialog(std::string_view title, std::string_view prompt,
+                                                        std::string_view default_text) = 0;
+    virtual std::optional<std::string> run_editor_dialog(const EditorDialog& dialog) = 0;
+    virtual std::optional<std::string> run_list_dialog(const ListDialog& dialog) = 0;
+
+    // The non-modal information window: size and text, then visibility (variable 28).
+    virtual void place_info_window(std::string_view text, int width, int height) = 0;
+    virtual void set_info_window_visible(bool visible) = 0;
+};
+
+// Desktops every platform has: the console (a terminal on standard input and output) and the
+// scripted one (answers from a file, every operation written to a transcript).
+std::unique_ptr<Desktop> make_console_desktop();
+// Nothing when the answer file cannot be read or the transcript cannot be written.
+std::unique_ptr<Desktop> make_scripted_desktop(const std::string& answer_file, const std::string& transcript_file);
+std::unique_ptr<Desktop> make_scripted_desktop_from_text(std::string answers, std::string* transcript);
+
+// The platform's own desktop: the windows of Win32, or the console elsewhere. Nothing when its windows
+// cannot be created.
+std::unique_ptr<Desktop> make_native_desktop();
+
+// The desktop chosen by the environment variable KORVEX_DESKTOP ("console", "scripted:FILE", or on
+// Windows "win32", the default there). Nothing when it cannot be made: the runtime then ends with status 0.
+std::unique_ptr<Desktop> make_desktop_from_environment();
+
+} // namespace korvex

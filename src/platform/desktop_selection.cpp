@@ -1,0 +1,19 @@
+// Chooses the desktop from the environment variable KORVEX_DESKTOP.
+#include "platform/desktop.hpp"
+#include "platform/os.hpp"
+
+namespace korvex {
+
+std::unique_ptr<Desktop> make_desktop_from_environment() {
+    std::string setting = platform::environment_variable("KORVEX_DESKTOP").value_or("");
+    const std::string_view scripted = "scripted:";
+    if (setting.compare(0, scripted.size(), scripted) == 0) {
+        std::string answers = setting.substr(scripted.size());
+        std::string transcript = platform::environment_variable("KORVEX_TRANSCRIPT").value_or(answers + ".transcript");
+        return make_scripted_desktop(answers, transcript);
+    }
+    if (setting == "console") return make_console_desktop();
+    return make_native_desktop();
+}
+
+} // namespace korvex

@@ -1,0 +1,34 @@
+// Operating-system services the core needs: own path, files read whole, current directory,
+// environment, user name, clock. One declaration set; one implementation per operating system.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace korvex::platform {
+
+// Full path of the running executable; empty when it cannot be found.
+std::string own_executable_path();
+// The whole content of a file, or nothing when it cannot be opened or read.
+std::optional<std::string> read_whole_file(const std::string& path);
+std::string current_directory();
+// Looks a name up in the process environment, letter case ignored.
+std::optional<std::string> environment_variable(std::string_view name);
+// The login name; "unknown" when it cannot be found.
+std::string user_name();
+// A short name of the operating-system version for variable 8.
+std::string os_version_name();
+
+struct LocalTime {
+    int year = 0;
+    int month = 0; // 1 to 12
+    int day = 0;   // 1 to 31
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+LocalTime local_time();
+
+} // namespace korvex::platform

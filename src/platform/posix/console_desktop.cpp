@@ -1,0 +1,91 @@
+// The console desktop: boxes and dialogs on the terminal. Without a terminal on standard input a box
+// cannot be answered and gives 0, and a dialog counts as cancelled.
+#include <cctype>
+#include <cstdio>
+#include <iostream>
+#include <unistd.h>
+
+#include "core/numbers.hpp"
+#include "platform/desktop.hpp"
+
+namespace korvex {
+namespace {
+
+struct ButtonChoice {
+    const char* label;
+    int code;
+};
+
+std::vector<ButtonChoice> buttons_of(std::uint32_t style) {
+    switch (style & message_box_style::button_mask) {
+    case message_box_style::ok_cancel: return {{"OK", button_code::ok}, {"Cancel", button_code::cancel}};
+    case message_box_style::abort_retry_ignore:
+        return {{"Abort", button_code::abort}, {"Retry", button_code::retry}, {"Ignore", button_code::ignore}};
+    case message_box_style::yes_no_cancel:
+        return {{"Yes", button_code::yes}, {"No", button_code::no}, {"Cancel", button_code::cancel}};
+    case message_box_style::yes_no: return {{"Yes", button_code::yes}, {"No", button_code::no}};
+    case message_box_style::retry_cancel: return {{"Retry", button_code::retry}, {"Cancel", button_code::cancel}};
+    default: return {{"OK", button_code::ok}};
+    }
+}
+
+bool has_terminal() { return isatty(STDIN_FILENO) == 1; }
+
+// One line from the terminal; nothing at the end of input.
+std::optional<std::string> read_line() {
+    std::string line;
+    if (!std::getline(std::cin, line)) return std::nullopt;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return line;
+}
+
+class ConsoleDesktop final : public Desktop {
+public:
+    int message_box(std::string_view text, std::string_view title, std::uint32_t style) override {
+        std::vector<ButtonChoice> buttons = buttons_of(style);
+        std::cout << "== " << title << " ==\n" << text << "\n";
+        for (std::size_t i = 0; i < buttons.size(); ++i) std::cout << "[" << i + 1 << "] " << buttons[i].label << "  ";
+        std::cout << std::endl;
+        if (!has_terminal()) return button_code::none;
+        for (;;) {
+            std::cout << "> " << std::flush;
+            std::optional<std::string> answer = read_line();
+            if (!answer) return button_code::none;
+            int choice = read_whole_number(*answer);
+            if (choice >= 1 && static_cast<std::size_t>(choice) <= buttons.size()) return buttons[choice - 1].code;
+            for (const ButtonChoice& button : buttons)
+                if (!answer->empty() && (std::tolower((*answer)[0]) == std::tolower(button.label[0])))
+                    return button.code;
+        }
+    }
+
+    void set_button_caption(DialogButton, std::string_view) override {}
+
+    std::string clipboard_text() override { return clipboard; }
+    void set_clipboard_text(std::string_view text) override { clipboard = text; }
+
+    std::optional<std::string> run_input_dialog(std::string_view, std::string_view, std::string_view) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> run_editor_dialog(const EditorDialog&) override { return std::nullopt; }
+    std::optional<std::string> run_list_dialog(const ListDialog&) override { return std::nullopt; }
+
+    void place_info_window(std::string_view text, int, int) override { info_text = text; }
+    void set_info_window_visible(bool visible) override {
+        if (visible && !info_visible) std::cout << "(info) " << info_text << std::endl;
+        info_visible = visible;
+    }
+
+private:
+    std::string clipboard;
+    std::string info_text;
+    bool info_visible = false;
+};
+
+} // namespace
+
+std::unique_ptr<Desktop> make_console_desktop() { return std::make_unique<ConsoleDesktop>(); }
+
+std::unique_ptr<Desktop> make_native_desktop() { return make_console_desktop(); }
+
+} // namespace korvex

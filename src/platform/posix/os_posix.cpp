@@ -1,0 +1,98 @@
+// Operating-system services on POSIX systems.
+#include "platform/os.hpp"
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/utsname.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace korvex::platform {
+namespace {
+
+bool same_name_ignoring_case(std::string_view left, std::string_view right) {
+    if (left.size() != right.size()) return false;
+    for (std::size_t i = 0; i < left.size(); ++i) {
+        char a = left[i], b = right[i];
+        if (a >= 'a' && a <= 'z') a = static_cast<char>(a - 32);
+        if (b >= 'a' && b <= 'z') b = static_cast<char>(b - 32);
+        if (a != b) return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::string own_executable_path() {
+    std::vector<char> buffer(4096);
+    ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= buffer.size()) return {};
+    return std::string(buffer.data(), static_cast<std::size_t>(length));
+}
+
+std::optional<std::string> read_whole_file(const std::string& path) {
+    int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) return std::nullopt;
+    std::string content;
+    struct stat status {};
+    if (fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode)) content.reserve(status.st_size);
+    char block[65536];
+    for (;;) {
+        ssize_t count = read(descriptor, block, sizeof block);
+        if (count == 0) break;
+        if (count < 0) {
+            close(descriptor);
+            return std::nullopt;
+        }
+        content.append(block, static_cast<std::size_t>(count));
+    }
+    close(descriptor);
+    return content;
+}
+
+std::string current_directory() {
+    std::vector<char> buffer(PATH_MAX + 1);
+    if (getcwd(buffer.data(), buffer.size()) == nullptr) return {};
+    return buffer.data();
+}
+
+std::optional<std::string> environment_variable(std::string_view name) {
+    if (name.empty()) return std::nullopt;
+    for (char** entry = environ; entry && *entry; ++entry) {
+        std::string_view text(*entry);
+        std::size_t equals = text.find('=');
+        if (equals != std::string_view::npos && same_name_ignoring_case(text.substr(0, equals), name))
+            return std::string(text.substr(equals + 1));
+    }
+    return std::nullopt;
+}
+
+std::string user_name() {
+    if (struct passwd* account = getpwuid(geteuid()); account && account->pw_name && *account->pw_name)
+        return account->pw_name;
+    if (const char* name = std::getenv("USER"); name && *name) return name;
+    return "unknown";
+}
+
+std::string os_version_name() {
+    struct utsname system {};
+    if (uname(&system) != 0) return "unknown";
+    return system.sysname;
+}
+
+LocalTime local_time() {
+    std::time_t now = std::time(nullptr);
+    std::tm parts{};
+    localtime_r(&now, &parts);
+    return LocalTime{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
+                     parts.tm_hour,        parts.tm_min,     parts.tm_sec};
+}
+
+} // namespace korvex::platform

@@ -1,0 +1,228 @@
+// The scripted desktop: answers come in order from an answer file, and every operation is written as
+// one line to a transcript, so a program runs unattended and its conversation can be checked.
+#include <deque>
+#include <fstream>
+#include <sstream>
+
+#include "core/escapes.hpp"
+#include "core/numbers.hpp"
+#include "platform/desktop.hpp"
+#include "platform/os.hpp"
+
+namespace korvex {
+namespace {
+
+struct Answer {
+    std::string verb;
+    std::string argument; // escapes already resolved
+};
+
+std::string quoted(std::string_view text) { return "\"" + escape_bytes(text) + "\""; }
+
+const char* button_set_name(std::uint32_t style) {
+    switch (style & message_box_style::button_mask) {
+    case message_box_style::ok: return "OK";
+    case message_box_style::ok_cancel: return "OKCANCEL";
+    case message_box_style::abort_retry_ignore: return "ABORTRETRYIGNORE";
+    case message_box_style::yes_no_cancel: return "YESNOCANCEL";
+    case message_box_style::yes_no: return "YESNO";
+    case message_box_style::retry_cancel: return "RETRYCANCEL";
+    default: return "OTHER";
+    }
+}
+
+// What closing a box without an answer gives, as the close button of that button set would.
+int closing_code(std::uint32_t style) {
+    switch (style & message_box_style::button_mask) {
+    case message_box_style::ok: return button_code::ok;
+    case message_box_style::yes_no: return button_code::no;
+    case message_box_style::abort_retry_ignore: return button_code::abort;
+    default: return button_code::cancel;
+    }
+}
+
+int button_by_name(const std::string& name) {
+    static const std::pair<const char*, int> names[] = {
+        {"ok", button_code::ok},         {"cancel", button_code::cancel}, {"close", button_code::cancel},
+        {"abort", button_code::abort},   {"retry", button_code::retry},   {"ignore", button_code::ignore},
+        {"yes", button_code::yes},       {"no", button_code::no}};
+    for (const auto& [text, code] : names)
+        if (name == text) return code;
+    return -1;
+}
+
+const char* button_name(DialogButton button) {
+    switch (button) {
+    case DialogButton::input_ok: return "input_ok";
+    case DialogButton::input_cancel: return "input_cancel";
+    case DialogButton::editor_ok: return "editor_ok";
+    case DialogButton::editor_cancel: return "editor_cancel";
+    case DialogButton::list_ok: return "list_ok";
+    }
+    return "?";
+}
+
+class ScriptedDesktop final : public Desktop {
+public:
+    ScriptedDesktop(std::string answer_text, std::unique_ptr<std::ostream> transcript_stream)
+        : transcript(std::move(transcript_stream)) {
+        std::istringstream lines(answer_text);
+        std::string line;
+        int number = 0;
+        while (std::getline(lines, line)) {
+            ++number;
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            std::size_t start = line.find_first_not_of(" \t");
+            if (start == std::string::npos || line[start] == '#') continue;
+            std::size_t verb_end = line.find(' ', start);
+            Answer answer;
+            answer.verb = line.substr(start, verb_end == std::string::npos ? std::string::npos : verb_end - start);
+            if (verb_end != std::string::npos) {
+                std::optional<std::string> argument = unescape_bytes(line.substr(verb_end + 1));
+                answer.argument = argument.value_or(line.substr(verb_end + 1));
+            }
+            answers.push_back(std::move(answer));
+        }
+    }
+
+    int message_box(std::string_view text, std::string_view title, std::uint32_t style) override {
+        int code = closing_code(style);
+        if (std::optional<Answer> answer = next_answer()) {
+            std::string name = answer->verb == "button" ? answer->argument : answer->verb;
+            int by_name = button_by_name(name);
+            code = by_name >= 0 ? by_name : read_whole_number(name);
+        }
+        char style_text[16];
+        std::snprintf(style_text, sizeof style_text, "0x%08X", style);
+        write("message_box title=" + quoted(title) + " text=" + quoted(text) + " buttons=" +
+              button_set_name(style) + " style=" + style_text + " -> " + std::to_string(code));
+        return code;
+    }
+
+    void set_button_caption(DialogButton button, std::string_view caption) override {
+        write(std::string("caption ") + button_name(button) + " " + quoted(caption));
+    }
+
+    std::string clipboard_text() override { return clipboard; }
+
+    void set_clipboard_text(std::string_view text) override {
+        clipboard = text;
+        write("clipboard " + quoted(text));
+    }
+
+    std::optional<std::string> run_input_dialog(std::string_view title, std::string_view prompt,
+                                                std::string_view default_text) override {
+        std::optional<std::string> result = text_answer(default_text);
+        write("input_dialog title=" + quoted(title) + " prompt=" + quoted(prompt) + " default=" +
+              quoted(default_text) + " -> " + outcome(result));
+        return result;
+    }
+
+    std::optional<std::string> run_editor_dialog(const EditorDialog& dialog) override {
+        std::optional<std::string> result = text_answer(dialog.content);
+        write("editor_dialog title=" + quoted(dialog.title) + " mode=" +
+              (dialog.mode == EditorMode::read_only ? "readonly" : "editable") + " size=" +
+              std::to_string(dialog.width) + "x" + std::to_string(dialog.height) + " content=" +
+              quoted(dialog.content) + " -> " + outcome(result));
+        return result;
+    }
+
+    std::optional<std::string> run_list_dialog(const ListDialog& dialog) override {
+        std::optional<std::string> result;
+        if (std::optional<Answer> answer = next_answer()) {
+            if (answer->verb == "ok" && !dialog.items.empty()) result = dialog.items.front();
+            else if (answer->verb == "select") result = answer->argument;
+            else if (answer->verb == "choose") {
+                int index = read_whole_number(answer->argument);
+                if (index >= 1 && static_cast<std::size_t>(index) <= dialog.items.size())
+                    result = dialog.items[index - 1];
+            }
+        }
+        std::string items;
+        for (const std::string& item : dialog.items) items += (items.empty() ? "" : ",") + quoted(item);
+        write("list_dialog title=" + quoted(dialog.title) + " size=" + std::to_string(dialog.width) + "x" +
+              std::to_string(dialog.height) + " items=[" + items + "] -> " + outcome(result));
+        return result;
+    }
+
+    void place_info_window(std::string_view text, int width, int height) override {
+        write("info_window text=" + quoted(text) + " size=" + std::to_string(width) + "x" + std::to_string(height));
+    }
+
+    void set_info_window_visible(bool visible) override {
+        write(std::string("info_window ") + (visible ? "shown" : "hidden"));
+    }
+
+private:
+    std::optional<Answer> next_answer() {
+        if (answers.empty()) return std::nullopt;
+        Answer answer = std::move(answers.front());
+        answers.pop_front();
+        return answer;
+    }
+
+    // "text VALUE" types VALUE, "ok" accepts what the dialog shows, anything else cancels.
+    std::optional<std::string> text_answer(std::string_view shown) {
+        std::optional<Answer> answer = next_answer();
+        if (!answer) return std::nullopt;
+        if (answer->verb == "text") return answer->argument;
+        if (answer->verb == "ok") return std::string(shown);
+        return std::nullopt;
+    }
+
+    static std::string outcome(const std::optional<std::string>& result) {
+        return result ? quoted(*result) : std::string("cancelled");
+    }
+
+    void write(const std::string& line) {
+        if (transcript && *transcript) *transcript << line << '\n' << std::flush;
+    }
+
+    std::deque<Answer> answers;
+    std::unique_ptr<std::ostream> transcript;
+    std::string clipboard;
+};
+
+// A stream that appends what is written to a string the caller owns.
+class StringAppendBuffer final : public std::streambuf {
+public:
+    explicit StringAppendBuffer(std::string* target) : target(target) {}
+
+protected:
+    int_type overflow(int_type c) override {
+        if (c != traits_type::eof()) target->push_back(static_cast<char>(c));
+        return c;
+    }
+    std::streamsize xsputn(const char* text, std::streamsize count) override {
+        target->append(text, static_cast<std::size_t>(count));
+        return count;
+    }
+
+private:
+    std::string* target;
+};
+
+class StringAppendStream final : public std::ostream {
+public:
+    explicit StringAppendStream(std::string* target) : std::ostream(&buffer), buffer(target) {}
+
+private:
+    StringAppendBuffer buffer;
+};
+
+} // namespace
+
+std::unique_ptr<Desktop> make_scripted_desktop(const std::string& answer_file, const std::string& transcript_file) {
+    // A missing answer file holds no answers: every dialog counts as cancelled.
+    std::string answers = platform::read_whole_file(answer_file).value_or("");
+    auto transcript = std::make_unique<std::ofstream>(transcript_file, std::ios::binary | std::ios::app);
+    return std::make_unique<ScriptedDesktop>(std::move(answers), std::move(transcript));
+}
+
+std::unique_ptr<Desktop> make_scripted_desktop_from_text(std::string answers, std::string* transcript) {
+    std::unique_ptr<std::ostream> stream;
+    if (transcript) stream = std::make_unique<StringAppendStream>(transcript);
+    return std::make_unique<ScriptedDesktop>(std::move(answers), std::move(stream));
+}
+
+} // namespace korvex

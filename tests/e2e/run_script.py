@@ -1,0 +1,183 @@
+#!/usr/bin/env python3
+"""Runs one end-to-end script: packs the listing into a real program, runs it in a fresh temporary
+directory with the scripted desktop, and checks its exit status, the files it leaves and its transcript.
+
+Expectations stand in the listing's own comment lines, which the packer ignores:
+  #@ exit N                   exit status (default 0)
+  #@ args TEXT                command-line arguments, split at blanks
+  #@ env NAME=VALUE           an environment variable for the program
+  #@ answer LINE              one line of the scripted desktop's answer file
+  #@ setup-file NAME TEXT     a file to create before the run (TEXT with backslash escapes)
+  #@ setup-dir NAME           a directory to create before the run
+  #@ file NAME TEXT           NAME must hold exactly TEXT afterwards (backslash escapes)
+  #@ no-file NAME             NAME must not exist afterwards
+  #@ box TEXT                 the texts of the message boxes shown, in order, exactly these
+  #@ transcript-has TEXT      the transcript contains TEXT
+  #@ transcript-lacks TEXT    the transcript does not contain TEXT
+  #@ raw HEX                  pack exactly these stream bytes instead of the listing's records
+  #@ only posix|windows       run on one platform only
+"""
+import argparse
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+
+def unescape(text):
+    out = bytearray()
+    i = 0
+    raw = text.encode("latin-1", errors="strict") if isinstance(text, str) else text
+    while i < len(raw):
+        c = raw[i]
+        if c != 0x5C:
+            out.append(c)
+            i += 1
+            continue
+        i += 1
+        e = chr(raw[i])
+        simple = {"\\": 0x5C, '"': 0x22, "'": 0x27, "n": 0x0A, "r": 0x0D, "t": 0x09, "0": 0x00}
+        if e in simple:
+            out.append(simple[e])
+            i += 1
+        elif e == "x":
+            out.append(int(raw[i + 1:i + 3], 16))
+            i += 3
+        else:
+            raise ValueError("bad escape in %r" % text)
+    return bytes(out)
+
+
+def read_directives(path):
+    directives = []
+    with open(path, "rb") as listing:
+        for line in listing.read().decode("latin-1").splitlines():
+            if line.startswith("#@ "):
+                body = line[3:]
+                key, _, value = body.partition(" ")
+                directives.append((key, value))
+    return directives
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--packer", required=True)
+    parser.add_argument("--runtime", required=True)
+    parser.add_argument("--platform", choices=["posix", "windows"], required=True)
+    parser.add_argument("--keep", action="store_true", help="keep the temporary directory")
+    parser.add_argument("script")
+    options = parser.parse_args()
+
+    directives = read_directives(options.script)
+    only = [value for key, value in directives if key == "only"]
+    if only and options.platform not in only:
+        print("skipped: only for", ", ".join(only))
+        return 0
+
+    work = tempfile.mkdtemp(prefix="korvex-e2e-")
+    failures = []
+    try:
+        program = os.path.join(work, "program.exe" if options.platform == "windows" else "program")
+        raw = " ".join(value for key, value in directives if key == "raw")
+        pack = [options.packer, "--runtime", options.runtime, "-o", program]
+        if raw:
+            stream_path = os.path.join(work, "stream.bin")
+            with open(stream_path, "wb") as stream:
+                stream.write(bytes.fromhex(raw))
+            pack += ["--raw", stream_path]
+        else:
+            pack += [options.script]
+        packed = subprocess.run(pack, capture_output=True)
+        if packed.returncode != 0:
+            print("packing failed:", packed.stderr.decode(errors="replace"))
+            return 1
+
+        run_dir = os.path.join(work, "run")
+        os.mkdir(run_dir)
+        answers = [value for key, value in directives if key == "answer"]
+        with open(os.path.join(run_dir, "answers.txt"), "w", newline="\n") as answer_file:
+            answer_file.write("".join(a + "\n" for a in answers))
+        for key, value in directives:
+            if key == "setup-file":
+                name, _, text = value.partition(" ")
+                target = os.path.join(run_dir, name)
+                os.makedirs(os.path.dirname(target), exist_ok=True)
+                with open(target, "wb") as f:
+                    f.write(unescape(text))
+            elif key == "setup-dir":
+                os.makedirs(os.path.join(run_dir, value), exist_ok=True)
+
+        environment = dict(os.environ)
+        environment["KORVEX_DESKTOP"] = "scripted:answers.txt"
+        environment["KORVEX_TRANSCRIPT"] = "transcript.txt"
+        for key, value in directives:
+            if key == "env":
+                name, _, text = value.partition("=")
+                environment[name] = text
+        arguments = []
+        for key, value in directives:
+            if key == "args":
+                arguments += value.split()
+        command = [program] + arguments
+        if options.platform == "windows":
+            command = [os.environ.get("KORVEX_WINE", "wine")] + command
+            environment.setdefault("WINEDEBUG", "-all")
+            # Variables reach the Windows program through Wine's own environment.
+        transcript_path = os.path.join(run_dir, "transcript.txt")
+        try:
+            result = subprocess.run(command, cwd=run_dir, env=environment, capture_output=True, timeout=60)
+        except subprocess.TimeoutExpired:
+            print("FAIL: the program did not end within 60 seconds")
+            return 1
+        expected_exit = int(next((v for k, v in directives if k == "exit"), "0"))
+        if result.returncode != expected_exit:
+            failures.append("exit status %d, expected %d" % (result.returncode, expected_exit))
+
+        transcript = b""
+        if os.path.exists(transcript_path):
+            with open(transcript_path, "rb") as f:
+                transcript = f.read()
+        boxes = [m.group(1) for m in re.finditer(rb'^message_box title="(?:[^"\\]|\\.)*" text="((?:[^"\\]|\\.)*)"',
+                                                  transcript, re.M)]
+        expected_boxes = [value.encode("latin-1") for key, value in directives if key == "box"]
+        if any(key == "box" for key, _ in directives) and boxes != expected_boxes:
+            failures.append("message boxes %r, expected %r" % (boxes, expected_boxes))
+        for key, value in directives:
+            if key == "transcript-has" and value.encode("latin-1") not in transcript:
+                failures.append("transcript lacks %r" % value)
+            elif key == "transcript-lacks" and value.encode("latin-1") in transcript:
+                failures.append("transcript has %r" % value)
+            elif key == "file":
+                name, _, text = value.partition(" ")
+                target = os.path.join(run_dir, name)
+                if not os.path.exists(target):
+                    failures.append("file %s is missing" % name)
+                else:
+                    with open(target, "rb") as f:
+                        content = f.read()
+                    if content != unescape(text):
+                        failures.append("file %s holds %r, expected %r" % (name, content, unescape(text)))
+            elif key == "no-file" and os.path.exists(os.path.join(run_dir, value)):
+                failures.append("file %s exists" % value)
+
+        if failures:
+            print("FAIL:", options.script)
+            for failure in failures:
+                print("  -", failure)
+            print("--- transcript ---")
+            print(transcript.decode("latin-1"))
+            print("--- program output ---")
+            print(result.stdout.decode(errors="replace"), result.stderr.decode(errors="replace")[-4000:])
+            return 1
+        return 0
+    finally:
+        if options.keep:
+            print("kept", work)
+        else:
+            shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())

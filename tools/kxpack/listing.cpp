@@ -1,0 +1,83 @@
+// Reading and writing the listing format.
+#include "listing.hpp"
+
+#include "core/escapes.hpp"
+
+namespace korvex::listing {
+namespace {
+
+bool needs_escapes(std::string_view record) {
+    if (record.empty() || record[0] == '#' || record[0] == '~') return true;
+    if (record.find_first_not_of(" \t") == std::string_view::npos) return true;
+    for (char c : record) {
+        unsigned char byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 && c != '\t') || byte == 0x7F) return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool parse(std::string_view text, std::vector<std::string>& records, std::vector<ParseError>& errors) {
+    int line_number = 0;
+    std::size_t start = 0;
+    const std::size_t error_count = errors.size();
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        start = end + 1;
+        ++line_number;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (line.find_first_not_of(" \t") == std::string_view::npos || line[0] == '#') continue;
+        std::string record;
+        if (line[0] == '~') {
+            std::optional<std::string> bytes = unescape_bytes(line.substr(1));
+            if (!bytes) {
+                errors.push_back({line_number, "malformed escape in record"});
+                continue;
+            }
+            record = std::move(*bytes);
+        } else {
+            record = line;
+        }
+        if (record.find('\x01') != std::string::npos) {
+            errors.push_back({line_number, "a record cannot contain the byte 0x01"});
+            continue;
+        }
+        records.push_back(std::move(record));
+    }
+    return errors.size() == error_count;
+}
+
+std::string stream_of(const std::vector<std::string>& records) {
+    std::string stream;
+    for (const std::string& record : records) {
+        stream += record;
+        stream += '\x01';
+    }
+    stream += '\x00';
+    return stream;
+}
+
+SplitStream split_stream(std::string_view stream) {
+    SplitStream result;
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t separator = stream.find('\x01', start);
+        if (separator == std::string_view::npos) break;
+        result.records.emplace_back(stream.substr(start, separator - start));
+        start = separator + 1;
+    }
+    std::string_view rest = stream.substr(start);
+    result.terminated = rest == std::string_view("\0", 1);
+    if (!result.terminated) result.trailing = rest;
+    return result;
+}
+
+std::string line_of(std::string_view record) {
+    if (!needs_escapes(record)) return std::string(record);
+    return "~" + escape_bytes(record);
+}
+
+} // namespace korvex::listing
