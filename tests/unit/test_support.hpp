@@ -1,0 +1,57 @@
+// Runs a listing in-process with the scripted desktop, for tests of whole instructions.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/executor.hpp"
+#include "core/runtime.hpp"
+#include "core/variables.hpp"
+#include "host/host.hpp"
+#include "listing.hpp"
+#include "platform/desktop.hpp"
+
+namespace korvex::testing {
+
+// A fresh runtime over a listing's stream, with system variables set and a scripted desktop whose
+// transcript the test can read.
+class ScriptRun {
+public:
+    explicit ScriptRun(const std::string& listing_text, std::string answers = "") {
+        std::vector<std::string> records;
+        std::vector<listing::ParseError> errors;
+        EXPECT_TRUE(listing::parse(listing_text, records, errors)) << "listing does not parse";
+        desktop = make_scripted_desktop_from_text(std::move(answers), &transcript);
+        runtime = std::make_unique<Runtime>(*desktop, ScriptImage(listing::stream_of(records)));
+        init_system_variables(*runtime);
+        startup_transcript_length = transcript.size();
+    }
+
+    // Runs the main loop to the end of the script.
+    ScriptRun& run() {
+        run_main_loop(*runtime);
+        return *this;
+    }
+
+    // Executes one record as the current instruction and returns its status.
+    std::int32_t execute(const std::string& record) {
+        runtime->current_instruction = record;
+        return execute_instruction(*runtime);
+    }
+
+    std::string variable(const std::string& name) { return get_variable(*runtime, name); }
+    // What the desktop saw after start-up.
+    std::string conversation() const { return transcript.substr(startup_transcript_length); }
+
+    std::string transcript;
+    std::unique_ptr<Desktop> desktop;
+    std::unique_ptr<Runtime> runtime;
+
+private:
+    std::size_t startup_transcript_length = 0;
+};
+
+} // namespace korvex::testing
