@@ -15,6 +15,7 @@ Expectations stand in the listing's own comment lines, which the packer ignores:
   #@ transcript-has TEXT      the transcript contains TEXT
   #@ transcript-lacks TEXT    the transcript does not contain TEXT
   #@ raw HEX                  pack exactly these stream bytes instead of the listing's records
+  #@ no-stream                run the bare runtime, with nothing appended
   #@ only posix|windows       run on one platform only
 """
 import argparse
@@ -82,15 +83,19 @@ def main():
         program = os.path.join(work, "program.exe" if options.platform == "windows" else "program")
         raw = " ".join(value for key, value in directives if key == "raw")
         pack = [options.packer, "--runtime", options.runtime, "-o", program]
-        if raw:
+        if any(key == "no-stream" for key, _ in directives):
+            shutil.copyfile(options.runtime, program)
+            os.chmod(program, 0o755)
+            pack = None
+        elif raw:
             stream_path = os.path.join(work, "stream.bin")
             with open(stream_path, "wb") as stream:
                 stream.write(bytes.fromhex(raw))
             pack += ["--raw", stream_path]
         else:
             pack += [options.script]
-        packed = subprocess.run(pack, capture_output=True)
-        if packed.returncode != 0:
+        packed = subprocess.run(pack, capture_output=True) if pack else None
+        if packed and packed.returncode != 0:
             print("packing failed:", packed.stderr.decode(errors="replace"))
             return 1
 
