@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "core/runtime.hpp"
+
 namespace korvex {
 
 std::optional<std::string_view> ScriptImage::next_record() {
@@ -26,5 +28,14 @@ void ScriptImage::rewind() {
     position = 0;
     end_of_file = false;
 }
+
+std::string_view read_instruction(Runtime& runtime) {
+    std::optional<std::string_view> record = runtime.script.next_record();
+    if (!record) throw ScriptEnded{};
+    runtime.instruction_counter += 1;
+    return *record;
+}
+
+void rewind_stream(Runtime& runtime) { runtime.script.rewind(); }
 
 } // namespace korvex

@@ -35,6 +35,14 @@ private:
     bool end_of_file = false;
 };
 
+struct Runtime;
+
+// Reads the next record, counting it in instruction_counter; ends the script (throws ScriptEnded)
+// when the stream runs out. The view stays valid for the life of the runtime.
+std::string_view read_instruction(Runtime& runtime);
+// Places the reader at the start of the stream; the caller resets instruction_counter.
+void rewind_stream(Runtime& runtime);
+
 // Length of an executable image, computed from its own headers (ELF or PE); nothing when the
 // bytes are no executable of a known format. The stream starts 64 bytes (the banner) behind it.
 std::optional<std::size_t> executable_image_length(std::string_view file_bytes);

@@ -23,9 +23,4 @@ std::int32_t handle_repeat(Runtime& runtime);
 std::int32_t handle_until(Runtime& runtime);
 std::int32_t handle_end(Runtime& runtime);
 
-// Reads the next record, counting it; ends the script (ScriptEnded) when the stream runs out.
-std::string_view read_instruction(Runtime& runtime);
-// Places the reader at the start of the stream; the caller resets instruction_counter.
-void rewind_stream(Runtime& runtime);
-
 } // namespace korvex

@@ -35,15 +35,6 @@ std::string label_name(const Runtime& runtime) {
 
 } // namespace
 
-std::string_view read_instruction(Runtime& runtime) {
-    std::optional<std::string_view> record = runtime.script.next_record();
-    if (!record) throw ScriptEnded{};
-    runtime.instruction_counter += 1;
-    return *record;
-}
-
-void rewind_stream(Runtime& runtime) { runtime.script.rewind(); }
-
 std::int32_t handle_jump(Runtime& runtime) {
     std::string name = label_name(runtime);
     rewind_stream(runtime);
