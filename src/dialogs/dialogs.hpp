@@ -2,6 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace korvex {
 
@@ -18,6 +21,15 @@ std::int32_t handle_list_box(Runtime& runtime);
 void run_input_dialog(Runtime& runtime);
 void run_editor_dialog(Runtime& runtime);
 void run_list_dialog(Runtime& runtime);
+
+// The editor's mode operand: "EDITABLE" gives "0" and "READONLY" gives "1" (blanks at both ends
+// removed, any case); any other text comes back in capitals, to be read as a number.
+std::string editor_mode_text(std::string_view mode);
+// Every line feed not already preceded by a carriage return becomes CR LF, as the edit field wants.
+std::string with_crlf_line_ends(std::string_view text);
+std::string without_carriage_returns(std::string_view text);
+// The list text split at every "|"; empty pieces stay entries, so an empty text gives one empty entry.
+std::vector<std::string> list_items(std::string_view text);
 
 std::int32_t handle_info_window(Runtime& runtime);
 

@@ -19,6 +19,17 @@ struct Answer {
 
 std::string quoted(std::string_view text) { return "\"" + escape_bytes(text) + "\""; }
 
+// What a dialog run gave, and why it was cancelled when the answer file did not fit the dialog.
+struct DialogOutcome {
+    std::optional<std::string> answer;
+    std::string note;
+
+    std::string describe() const {
+        std::string text = answer ? quoted(*answer) : std::string("cancelled");
+        return note.empty() ? text : text + " (" + note + ")";
+    }
+};
+
 const char* button_set_name(std::uint32_t style) {
     switch (style & message_box_style::button_mask) {
     case message_box_style::ok: return "OK";
@@ -112,37 +123,28 @@ public:
 
     std::optional<std::string> run_input_dialog(std::string_view title, std::string_view prompt,
                                                 std::string_view default_text) override {
-        std::optional<std::string> result = text_answer(default_text);
-        write("input_dialog title=" + quoted(title) + " prompt=" + quoted(prompt) + " default=" +
-              quoted(default_text) + " -> " + outcome(result));
-        return result;
+        DialogOutcome result = text_answer(default_text, EditorMode::editable);
+        write("input_dialog title=" + quoted(title) + " prompt=" + quoted(prompt) +
+              " default=" + quoted(default_text) + " -> " + result.describe());
+        return result.answer;
     }
 
     std::optional<std::string> run_editor_dialog(const EditorDialog& dialog) override {
-        std::optional<std::string> result = text_answer(dialog.content);
-        write("editor_dialog title=" + quoted(dialog.title) + " mode=" +
-              (dialog.mode == EditorMode::read_only ? "readonly" : "editable") + " size=" +
-              std::to_string(dialog.width) + "x" + std::to_string(dialog.height) + " content=" +
-              quoted(dialog.content) + " -> " + outcome(result));
-        return result;
+        DialogOutcome result = text_answer(dialog.content, dialog.mode);
+        write("editor_dialog title=" + quoted(dialog.title) +
+              " mode=" + (dialog.mode == EditorMode::read_only ? "readonly" : "editable") +
+              " size=" + std::to_string(dialog.width) + "x" + std::to_string(dialog.height) +
+              " content=" + quoted(dialog.content) + " -> " + result.describe());
+        return result.answer;
     }
 
     std::optional<std::string> run_list_dialog(const ListDialog& dialog) override {
-        std::optional<std::string> result;
-        if (std::optional<Answer> answer = next_answer()) {
-            if (answer->verb == "ok" && !dialog.items.empty()) result = dialog.items.front();
-            else if (answer->verb == "select") result = answer->argument;
-            else if (answer->verb == "choose") {
-                int index = read_whole_number(answer->argument);
-                if (index >= 1 && static_cast<std::size_t>(index) <= dialog.items.size())
-                    result = dialog.items[index - 1];
-            }
-        }
+        DialogOutcome result = list_answer(dialog.items);
         std::string items;
         for (const std::string& item : dialog.items) items += (items.empty() ? "" : ",") + quoted(item);
         write("list_dialog title=" + quoted(dialog.title) + " size=" + std::to_string(dialog.width) + "x" +
-              std::to_string(dialog.height) + " items=[" + items + "] -> " + outcome(result));
-        return result;
+              std::to_string(dialog.height) + " items=[" + items + "] -> " + result.describe());
+        return result.answer;
     }
 
     void place_info_window(std::string_view text, int width, int height) override {
@@ -161,17 +163,45 @@ private:
         return answer;
     }
 
-    // "text VALUE" types VALUE, "ok" accepts what the dialog shows, anything else cancels.
-    std::optional<std::string> text_answer(std::string_view shown) {
+    // "text VALUE" types VALUE, "ok" accepts what the dialog shows, "cancel" cancels. A read-only editor
+    // takes no typing: its text answer is OK with the content unchanged.
+    DialogOutcome text_answer(std::string_view shown, EditorMode mode) {
         std::optional<Answer> answer = next_answer();
-        if (!answer) return std::nullopt;
-        if (answer->verb == "text") return answer->argument;
-        if (answer->verb == "ok") return std::string(shown);
-        return std::nullopt;
+        if (!answer) return {std::nullopt, "no answer left"};
+        if (answer->verb == "text") {
+            if (mode == EditorMode::read_only)
+                return {std::string(shown), "read-only: the typed text is ignored"};
+            return {answer->argument, ""};
+        }
+        if (answer->verb == "ok") return {std::string(shown), ""};
+        return cancelled_by(*answer);
     }
 
-    static std::string outcome(const std::optional<std::string>& result) {
-        return result ? quoted(*result) : std::string("cancelled");
+    // "ok" takes the entry selected when the list opens (the first), "choose N" the N-th entry and
+    // "select VALUE" the first entry with that text; an entry the list does not have cancels.
+    DialogOutcome list_answer(const std::vector<std::string>& items) {
+        std::optional<Answer> answer = next_answer();
+        if (!answer) return {std::nullopt, "no answer left"};
+        if (answer->verb == "ok") {
+            if (items.empty()) return {std::nullopt, "the list is empty"};
+            return {items.front(), ""};
+        }
+        if (answer->verb == "choose") {
+            int index = read_whole_number(answer->argument);
+            if (index >= 1 && static_cast<std::size_t>(index) <= items.size()) return {items[index - 1], ""};
+            return {std::nullopt, "no entry " + quoted(answer->argument)};
+        }
+        if (answer->verb == "select") {
+            for (const std::string& item : items)
+                if (item == answer->argument) return {item, ""};
+            return {std::nullopt, "no entry " + quoted(answer->argument)};
+        }
+        return cancelled_by(*answer);
+    }
+
+    static DialogOutcome cancelled_by(const Answer& answer) {
+        if (answer.verb == "cancel" || answer.verb == "close") return {std::nullopt, ""};
+        return {std::nullopt, "the answer " + quoted(answer.verb) + " does not fit"};
     }
 
     void write(const std::string& line) {
