@@ -12,6 +12,8 @@ Expectations stand in the listing's own comment lines, which the packer ignores:
   #@ file NAME TEXT           NAME must hold exactly TEXT afterwards (backslash escapes)
   #@ no-file NAME             NAME must not exist afterwards
   #@ box TEXT                 the texts of the message boxes shown, in order, exactly these
+  #@ dialog LINE              the transcript lines of the input, editor and list dialogs and the
+                              information window, in order, exactly these
   #@ transcript-has TEXT      the transcript contains TEXT
   #@ transcript-lacks TEXT    the transcript does not contain TEXT
   #@ raw HEX                  pack exactly these stream bytes instead of the listing's records
@@ -149,6 +151,11 @@ def main():
         expected_boxes = [value.encode("latin-1") for key, value in directives if key == "box"]
         if any(key == "box" for key, _ in directives) and boxes != expected_boxes:
             failures.append("message boxes %r, expected %r" % (boxes, expected_boxes))
+        dialogs = [line for line in transcript.split(b"\n")
+                   if re.match(rb"(input_dialog|editor_dialog|list_dialog|info_window) ", line)]
+        expected_dialogs = [value.encode("latin-1") for key, value in directives if key == "dialog"]
+        if any(key == "dialog" for key, _ in directives) and dialogs != expected_dialogs:
+            failures.append("dialogs %r, expected %r" % (dialogs, expected_dialogs))
         for key, value in directives:
             if key == "transcript-has" and value.encode("latin-1") not in transcript:
                 failures.append("transcript lacks %r" % value)
