@@ -1,0 +1,54 @@
+// The packer's listing format: records, escapes, comments, and what it refuses.
+#include "listing.hpp"
+
+#include <gtest/gtest.h>
+
+namespace korvex::listing {
+namespace {
+
+std::vector<std::string> records_of(const std::string& text) {
+    std::vector<std::string> records;
+    std::vector<ParseError> errors;
+    EXPECT_TRUE(parse(text, records, errors));
+    return records;
+}
+
+TEST(Listing, OrdinaryLinesAreRecordsByteForByte) {
+    EXPECT_EQ(records_of("R001[31]'C:\\Work\\new.txt'\r\n\n# comment\n   \nR009 \n"),
+              (std::vector<std::string>{"R001[31]'C:\\Work\\new.txt'", "R009 "}));
+}
+
+TEST(Listing, EscapedLinesWriteAnyByte) {
+    EXPECT_EQ(records_of("~R001[31]'a\\nb\\x00\\xFF\\\\'\n~\n~#not a comment\n"),
+              (std::vector<std::string>{std::string("R001[31]'a\nb\0\xFF\\'", 16), "", "#not a comment"}));
+}
+
+TEST(Listing, RefusesTheSeparatorAndMalformedEscapesNamingTheLine) {
+    std::vector<std::string> records;
+    std::vector<ParseError> errors;
+    EXPECT_FALSE(parse("R009\n~R001'\\x01'\nR001'\x01'\n~bad\\q\n~cut\\x4\n", records, errors));
+    ASSERT_EQ(errors.size(), 4u);
+    EXPECT_EQ(errors[0].line, 2);
+    EXPECT_EQ(errors[1].line, 3);
+    EXPECT_EQ(errors[2].line, 4);
+    EXPECT_EQ(errors[3].line, 5);
+}
+
+TEST(Listing, StreamHasSeparatorsAndTerminator) {
+    EXPECT_EQ(stream_of({"R009", ""}), std::string("R009\x01\x01\x00", 7));
+    SplitStream split = split_stream(std::string("R009\x01\x01\x00", 7));
+    EXPECT_EQ(split.records, (std::vector<std::string>{"R009", ""}));
+    EXPECT_TRUE(split.terminated);
+    EXPECT_FALSE(split_stream("R009\x01xy").terminated);
+}
+
+TEST(Listing, LinesOfRecordsThatALineCannotHoldAreEscaped) {
+    EXPECT_EQ(line_of("R001[31]'x'"), "R001[31]'x'");
+    EXPECT_EQ(line_of(""), "~");
+    EXPECT_EQ(line_of("# x"), "~# x");
+    EXPECT_EQ(line_of("a\r\nb"), "~a\\r\\nb");
+    EXPECT_EQ(line_of("  "), "~  ");
+}
+
+} // namespace
+} // namespace korvex::listing
