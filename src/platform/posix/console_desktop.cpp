@@ -31,12 +31,44 @@ std::vector<ButtonChoice> buttons_of(std::uint32_t style) {
 
 bool has_terminal() { return isatty(STDIN_FILENO) == 1; }
 
-// One line from the terminal; nothing at the end of input.
+// One line from the terminal; nothing at the end of input. The end of input typed on a terminal
+// (Ctrl-D) ends only this read, so that later boxes and dialogs can still be answered.
 std::optional<std::string> read_line() {
     std::string line;
-    if (!std::getline(std::cin, line)) return std::nullopt;
+    if (!std::getline(std::cin, line)) {
+        std::cin.clear();
+        std::clearerr(stdin);
+        return std::nullopt;
+    }
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return line;
+}
+
+// A text shown in the terminal: one "| " line per line of the text, carriage returns left out.
+void print_block(std::string_view text) {
+    std::string line;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        if (i == text.size() || text[i] == '\n') {
+            std::cout << "| " << line << "\n";
+            line.clear();
+        } else if (text[i] != '\r') {
+            line += text[i];
+        }
+    }
+}
+
+// The editor's new text: lines up to one holding only "."; ".." stands for a line ".". A first line
+// "." alone keeps the shown text. Nothing when the input ends first.
+std::optional<std::string> read_editor_text(const std::string& shown) {
+    std::string text;
+    for (bool first = true;; first = false) {
+        std::cout << "> " << std::flush;
+        std::optional<std::string> line = read_line();
+        if (!line) return std::nullopt;
+        if (*line == ".") return first ? shown : text;
+        if (!first) text += "\r\n";
+        text += *line == ".." ? "." : *line;
+    }
 }
 
 class ConsoleDesktop final : public Desktop {
@@ -64,13 +96,57 @@ public:
     std::string clipboard_text() override { return clipboard; }
     void set_clipboard_text(std::string_view text) override { clipboard = text; }
 
-    std::optional<std::string> run_input_dialog(std::string_view, std::string_view, std::string_view) override {
-        return std::nullopt;
+    // Enter alone keeps the default text; the end of input (Ctrl-D) cancels.
+    std::optional<std::string> run_input_dialog(std::string_view title, std::string_view prompt,
+                                                std::string_view default_text) override {
+        std::cout << "== " << title << " ==\n" << prompt << " [" << default_text << "]" << std::endl;
+        if (!has_terminal()) return std::nullopt;
+        std::cout << "> " << std::flush;
+        std::optional<std::string> line = read_line();
+        if (line && line->empty()) return std::string(default_text);
+        return line;
     }
-    std::optional<std::string> run_editor_dialog(const EditorDialog&) override { return std::nullopt; }
-    std::optional<std::string> run_list_dialog(const ListDialog&) override { return std::nullopt; }
 
-    void place_info_window(std::string_view text, int, int) override { info_text = text; }
+    std::optional<std::string> run_editor_dialog(const EditorDialog& dialog) override {
+        bool read_only = dialog.mode == EditorMode::read_only;
+        std::cout << "== " << dialog.title << " ==" << (read_only ? " (read-only)" : "") << "\n";
+        print_block(dialog.content);
+        if (read_only)
+            std::cout << "(Enter: OK, Ctrl-D: cancel)" << std::endl;
+        else
+            std::cout << "(type the new text and end it with a line \".\"; \".\" alone keeps the text, "
+                         "\"..\" is a line \".\", Ctrl-D cancels)"
+                      << std::endl;
+        if (!has_terminal()) return std::nullopt;
+        if (!read_only) return read_editor_text(dialog.content);
+        std::cout << "> " << std::flush;
+        if (!read_line()) return std::nullopt;
+        return dialog.content;
+    }
+
+    // A number picks its entry, Enter alone the first (the one selected when the list opens).
+    std::optional<std::string> run_list_dialog(const ListDialog& dialog) override {
+        std::cout << "== " << dialog.title << " ==\n";
+        for (std::size_t i = 0; i < dialog.items.size(); ++i)
+            std::cout << "[" << i + 1 << "] " << dialog.items[i] << "\n";
+        std::cout << "(number of the entry; Enter: 1, Ctrl-D: cancel)" << std::endl;
+        if (!has_terminal() || dialog.items.empty()) return std::nullopt;
+        for (;;) {
+            std::cout << "> " << std::flush;
+            std::optional<std::string> line = read_line();
+            if (!line) return std::nullopt;
+            if (line->empty()) return dialog.items.front();
+            int choice = read_whole_number(*line);
+            if (choice >= 1 && static_cast<std::size_t>(choice) <= dialog.items.size())
+                return dialog.items[choice - 1];
+        }
+    }
+
+    // The information window's text is printed when it comes into view and when it changes in view.
+    void place_info_window(std::string_view text, int, int) override {
+        if (info_visible && text != info_text) std::cout << "(info) " << text << std::endl;
+        info_text = text;
+    }
     void set_info_window_visible(bool visible) override {
         if (visible && !info_visible) std::cout << "(info) " << info_text << std::endl;
         info_visible = visible;
