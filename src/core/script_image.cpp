@@ -21,12 +21,25 @@ std::optional<std::string_view> ScriptImage::next_record() {
     }
     std::size_t length = static_cast<const char*>(separator) - start;
     position += length + 1;
+    records_read += 1;
+    if (static_cast<std::size_t>(records_read) == record_ends.size() + 1) record_ends.push_back(position);
     return std::string_view(start, length);
 }
 
 void ScriptImage::rewind() {
     position = 0;
     end_of_file = false;
+    records_read = 0;
+}
+
+std::optional<std::string_view> ScriptImage::seek_record(std::int32_t number) {
+    if (number < 1 || static_cast<std::size_t>(number) > record_ends.size()) return std::nullopt;
+    std::size_t end = record_ends[number - 1];
+    std::size_t start = number > 1 ? record_ends[number - 2] : 0;
+    position = end;
+    end_of_file = false;
+    records_read = number;
+    return std::string_view(bytes.data() + start, end - 1 - start);
 }
 
 std::string_view read_instruction(Runtime& runtime) {

@@ -2,9 +2,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace korvex {
 
@@ -25,6 +27,10 @@ public:
     // the view stays valid for the life of the image.
     std::optional<std::string_view> next_record();
     void rewind();
+    // Places the reader just behind record `number` (counted from the start, 1 for the first) and
+    // returns that record, as rewinding and reading `number` records would; nothing when the record
+    // has not been read since the image was made, so the caller reads forward instead.
+    std::optional<std::string_view> seek_record(std::int32_t number);
     // The end-of-file indicator: set by a read that found no more bytes.
     bool at_end() const { return end_of_file; }
     std::size_t size() const { return bytes.size(); }
@@ -33,6 +39,10 @@ private:
     std::string bytes;
     std::size_t position = 0;
     bool end_of_file = false;
+    // Records read since the last rewind, and where each record read so far ends, so that a loop
+    // goes back to its start without reading the stream again.
+    std::int32_t records_read = 0;
+    std::vector<std::size_t> record_ends;
 };
 
 struct Runtime;

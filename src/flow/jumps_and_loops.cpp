@@ -78,6 +78,12 @@ std::int32_t handle_until(Runtime& runtime) {
     rewind_stream(runtime);
     std::int32_t target = runtime.loop_stack.top();
     runtime.instruction_counter = 0;
+    // The records up to the repeat were read before, so the reader goes straight behind it.
+    if (std::optional<std::string_view> repeat = runtime.script.seek_record(target)) {
+        runtime.current_instruction = *repeat;
+        runtime.instruction_counter = target;
+        return status_continue;
+    }
     do {
         runtime.current_instruction = read_instruction(runtime);
     } while (runtime.instruction_counter < target);

@@ -123,3 +123,26 @@ TEST(ExecutableLength, PeImageEndsBehindItsLastSectionOrSymbolTable) {
 
 } // namespace
 } // namespace korvex::testing
+
+namespace korvex::testing {
+namespace {
+
+TEST(ScriptImage, SeekingARecordReadBeforeEqualsRewindingAndReading) {
+    ScriptImage image(std::string("a\x01\x01" "ccc\x01" "d\x01\0", 10));
+    EXPECT_EQ(image.seek_record(1), std::nullopt) << "nothing read yet";
+    image.next_record();
+    image.next_record();
+    image.next_record();
+    image.rewind();
+    EXPECT_EQ(image.seek_record(4), std::nullopt) << "record 4 was never read";
+    EXPECT_EQ(image.seek_record(3), "ccc");
+    EXPECT_EQ(image.next_record(), "d");
+    EXPECT_EQ(image.seek_record(2), "");
+    EXPECT_EQ(image.next_record(), "ccc");
+    EXPECT_EQ(image.seek_record(1), "a");
+    EXPECT_EQ(image.seek_record(0), std::nullopt);
+    EXPECT_EQ(image.seek_record(-1), std::nullopt);
+}
+
+} // namespace
+} // namespace korvex::testing
