@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/script_image.hpp"
 #include "core/variable_store.hpp"
@@ -68,6 +69,10 @@ struct Runtime {
 
     std::int32_t reseed_countdown = 0;
     std::uint32_t random_state = 0;
+
+    // Environment entries set with an empty value where no entry existed: found, reading "", but
+    // absent from the process environment (upper-cased names).
+    std::vector<std::string> empty_environment_names;
 
     std::string module_path;
     std::string command_line;

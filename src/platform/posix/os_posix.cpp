@@ -12,24 +12,7 @@
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
-
 namespace korvex::platform {
-namespace {
-
-bool same_name_ignoring_case(std::string_view left, std::string_view right) {
-    if (left.size() != right.size()) return false;
-    for (std::size_t i = 0; i < left.size(); ++i) {
-        char a = left[i], b = right[i];
-        if (a >= 'a' && a <= 'z') a = static_cast<char>(a - 32);
-        if (b >= 'a' && b <= 'z') b = static_cast<char>(b - 32);
-        if (a != b) return false;
-    }
-    return true;
-}
-
-} // namespace
-
 std::string own_executable_path() {
     std::vector<char> buffer(4096);
     ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
@@ -61,17 +44,6 @@ std::string current_directory() {
     std::vector<char> buffer(PATH_MAX + 1);
     if (getcwd(buffer.data(), buffer.size()) == nullptr) return {};
     return buffer.data();
-}
-
-std::optional<std::string> environment_variable(std::string_view name) {
-    if (name.empty()) return std::nullopt;
-    for (char** entry = environ; entry && *entry; ++entry) {
-        std::string_view text(*entry);
-        std::size_t equals = text.find('=');
-        if (equals != std::string_view::npos && same_name_ignoring_case(text.substr(0, equals), name))
-            return std::string(text.substr(equals + 1));
-    }
-    return std::nullopt;
 }
 
 std::string user_name() {

@@ -1,0 +1,78 @@
+// Splits a command line into arguments the way Windows programs split their own, so that a command
+// line written for Windows starts the same program with the same arguments everywhere.
+#include "platform/process.hpp"
+
+namespace korvex::platform {
+namespace {
+
+bool is_separator(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// The program name: quotes group but are dropped, and backslashes are plain characters.
+std::string program_name(std::string_view text, std::size_t& position) {
+    std::string name;
+    bool in_quotes = false;
+    for (; position < text.size(); ++position) {
+        char c = text[position];
+        if (c == '"')
+            in_quotes = !in_quotes;
+        else if (!in_quotes && is_separator(c))
+            break;
+        else
+            name += c;
+    }
+    return name;
+}
+
+// One argument: 2n backslashes before a quote give n backslashes and the quote groups; 2n+1 give n
+// and a literal quote; "" inside quotes is a literal quote; other backslashes stand for themselves.
+std::string argument(std::string_view text, std::size_t& position) {
+    std::string result;
+    bool in_quotes = false;
+    while (position < text.size()) {
+        std::size_t backslashes = 0;
+        while (position < text.size() && text[position] == '\\') {
+            ++backslashes;
+            ++position;
+        }
+        if (position < text.size() && text[position] == '"') {
+            result.append(backslashes / 2, '\\');
+            if (backslashes % 2 == 1) {
+                result += '"';
+            } else if (in_quotes && position + 1 < text.size() && text[position + 1] == '"') {
+                result += '"';
+                ++position;
+            } else {
+                in_quotes = !in_quotes;
+            }
+            ++position;
+            continue;
+        }
+        result.append(backslashes, '\\');
+        if (position >= text.size() || (!in_quotes && is_separator(text[position]))) break;
+        result += text[position++];
+    }
+    return result;
+}
+
+} // namespace
+
+std::vector<std::string> split_command_line(std::string_view command_line) {
+    command_line = command_line.substr(0, command_line.find('\0'));
+    std::vector<std::string> arguments;
+    std::size_t position = 0;
+    while (position < command_line.size() && is_separator(command_line[position]))
+        ++position;
+    if (position == command_line.size()) return arguments;
+    arguments.push_back(program_name(command_line, position));
+    for (;;) {
+        while (position < command_line.size() && is_separator(command_line[position]))
+            ++position;
+        if (position == command_line.size()) break;
+        arguments.push_back(argument(command_line, position));
+    }
+    return arguments;
+}
+
+} // namespace korvex::platform

@@ -1,0 +1,194 @@
+// Processes, environment and pauses on POSIX systems. Programs are started directly, without a
+// shell, from a command line split as Windows splits it; programs that are not waited for are
+// started through a short-lived intermediate process so that no finished child is left behind.
+#include "platform/os.hpp"
+#include "platform/process.hpp"
+
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace korvex::platform {
+namespace {
+
+constexpr std::int32_t program_started = 33;
+constexpr std::int32_t document_opened = 42;
+constexpr std::int32_t error_file_not_found = 2;
+constexpr std::int32_t error_no_association = 31;
+// A program ended by signal N reports 256 + N, a value that no exit status can take.
+constexpr std::int32_t signal_exit_base = 256;
+
+bool same_name_ignoring_case(std::string_view left, std::string_view right) {
+    if (left.size() != right.size()) return false;
+    for (std::size_t i = 0; i < left.size(); ++i) {
+        char a = left[i], b = right[i];
+        if (a >= 'a' && a <= 'z') a = static_cast<char>(a - 32);
+        if (b >= 'a' && b <= 'z') b = static_cast<char>(b - 32);
+        if (a != b) return false;
+    }
+    return true;
+}
+
+// The names of the environment that match name, letter case ignored, the exact spelling first.
+std::vector<std::string> matching_names(std::string_view name) {
+    std::vector<std::string> names;
+    for (char** entry = environ; entry && *entry; ++entry) {
+        std::string_view text(*entry);
+        std::string_view entry_name = text.substr(0, text.find('='));
+        if (!same_name_ignoring_case(entry_name, name)) continue;
+        if (entry_name == name)
+            names.insert(names.begin(), std::string(entry_name));
+        else
+            names.emplace_back(entry_name);
+    }
+    return names;
+}
+
+// The small Windows error number that stands nearest to a failed start.
+std::int32_t start_error_number(int error) {
+    switch (error) {
+    case ENOENT:
+    case ENAMETOOLONG:
+    case ELOOP: return 2;
+    case ENOTDIR: return 3;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case ETXTBSY: return 5;
+    case ENOEXEC: return 11;
+    case ENOMEM:
+    case EAGAIN: return 0;
+    default: return 31;
+    }
+}
+
+// Starts arguments[0] (looked up along PATH when it names no directory) with the environment
+// as it stands now: 0, or the error number of the failed start.
+int spawn(const std::vector<std::string>& arguments, pid_t& child) {
+    if (arguments.empty()) return ENOENT;
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    return posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ);
+}
+
+// Waits for a child's end; its wait status, or nothing when the wait failed.
+std::optional<int> wait_for(pid_t child) {
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0)
+        if (errno != EINTR) return std::nullopt;
+    return status;
+}
+
+// Starts a program that nobody waits for: an intermediate child starts it and ends at once, so the
+// program belongs to the system's reaper. 0, or the error number of the failed start.
+int start_detached(const std::vector<std::string>& arguments) {
+    pid_t intermediate = fork();
+    if (intermediate < 0) return errno;
+    if (intermediate == 0) {
+        pid_t program = 0;
+        _exit(spawn(arguments, program));
+    }
+    std::optional<int> status = wait_for(intermediate);
+    if (!status || !WIFEXITED(*status)) return ECHILD;
+    return WEXITSTATUS(*status);
+}
+
+// A file name on PATH that can be run, or the empty text.
+std::string find_on_path(std::string_view program) {
+    std::string_view path = std::getenv("PATH") ? std::getenv("PATH") : "/usr/local/bin:/usr/bin:/bin";
+    while (true) {
+        std::size_t colon = path.find(':');
+        std::string directory(path.substr(0, colon));
+        std::string candidate = (directory.empty() ? "." : directory) + "/" + std::string(program);
+        if (access(candidate.c_str(), X_OK) == 0) return candidate;
+        if (colon == std::string_view::npos) return {};
+        path.remove_prefix(colon + 1);
+    }
+}
+
+// "http://...", "mailto:..." and the like go to the opener even though no such file exists.
+bool looks_like_address(std::string_view text) {
+    std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos || colon < 2) return false;
+    for (std::size_t i = 0; i < colon; ++i) {
+        char c = text[i];
+        bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        bool digit_or_sign = (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
+        if (!letter && !(i > 0 && digit_or_sign)) return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::int32_t start_program(std::string_view command_line, ShowState) {
+    std::vector<std::string> arguments = split_command_line(command_line);
+    if (arguments.empty()) return error_file_not_found;
+    int error = start_detached(arguments);
+    return error == 0 ? program_started : start_error_number(error);
+}
+
+std::optional<std::int32_t> run_program_and_wait(std::string_view command_line, ShowState) {
+    pid_t child = 0;
+    if (spawn(split_command_line(command_line), child) != 0) return std::nullopt;
+    std::optional<int> status = wait_for(child);
+    if (!status) return std::nullopt;
+    if (WIFEXITED(*status)) return WEXITSTATUS(*status);
+    if (WIFSIGNALED(*status)) return signal_exit_base + WTERMSIG(*status);
+    return std::nullopt;
+}
+
+std::int32_t open_with_shell(std::string_view file) {
+    std::string document(file.substr(0, file.find('\0')));
+    if (document.empty()) return error_file_not_found;
+    if (!looks_like_address(document) && access(document.c_str(), F_OK) != 0) return error_file_not_found;
+    std::string opener = find_on_path("xdg-open");
+    if (opener.empty()) opener = find_on_path("open");
+    if (opener.empty()) return error_no_association;
+    int error = start_detached({opener, document});
+    return error == 0 ? document_opened : start_error_number(error);
+}
+
+std::optional<std::string> environment_variable(std::string_view name) {
+    if (name.empty()) return std::nullopt;
+    std::vector<std::string> names = matching_names(name);
+    if (names.empty()) return std::nullopt;
+    const char* value = std::getenv(names.front().c_str());
+    return std::string(value ? value : "");
+}
+
+bool set_environment_variable(std::string_view name, std::string_view value) {
+    std::string text_name(name.substr(0, name.find('\0')));
+    if (text_name.empty() || text_name.find('=') != std::string::npos) return false;
+    std::vector<std::string> names = matching_names(text_name);
+    std::string kept = names.empty() ? text_name : names.front();
+    for (std::size_t i = 1; i < names.size(); ++i)
+        unsetenv(names[i].c_str());
+    std::string text_value(value.substr(0, value.find('\0')));
+    return setenv(kept.c_str(), text_value.c_str(), 1) == 0;
+}
+
+void remove_environment_variable(std::string_view name) {
+    for (const std::string& entry_name : matching_names(name))
+        unsetenv(entry_name.c_str());
+}
+
+std::int32_t send_multimedia_command(std::string_view) {
+    return multimedia_unavailable;
+}
+
+void sleep_milliseconds(std::int32_t milliseconds) {
+    if (milliseconds <= 0) return;
+    timespec remaining{milliseconds / 1000, static_cast<long>(milliseconds % 1000) * 1000000L};
+    while (nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
+    }
+}
+
+} // namespace korvex::platform
