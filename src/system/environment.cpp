@@ -1,12 +1,89 @@
 // Environment variables, multimedia command strings and pauses.
+//
+// The process environment is the table scripts see, with one addition: an assignment with an
+// empty value to a name that has no entry creates an entry that is found and reads "", yet stays
+// out of the process environment, so programs started later do not see it. Those entries are kept
+// in the runtime beside the environment.
+#include <algorithm>
+
+#include "core/numbers.hpp"
+#include "core/operands.hpp"
 #include "core/runtime.hpp"
+#include "core/variables.hpp"
+#include "platform/os.hpp"
+#include "platform/process.hpp"
 #include "system/system.hpp"
 
 namespace korvex {
+namespace {
 
-std::int32_t handle_read_environment(Runtime&) { return status_unknown_opcode; }
-std::int32_t handle_set_environment(Runtime&) { return status_unknown_opcode; }
-std::int32_t handle_multimedia(Runtime&) { return status_unknown_opcode; }
-std::int32_t handle_wait(Runtime&) { return status_unknown_opcode; }
+// The text up to its first zero byte: what the operating system can hold.
+std::string_view up_to_zero_byte(std::string_view text) {
+    return text.substr(0, text.find('\0'));
+}
+
+bool forget_empty_entry(Runtime& runtime, const std::string& upper_name) {
+    auto& names = runtime.empty_environment_names;
+    auto found = std::find(names.begin(), names.end(), upper_name);
+    if (found == names.end()) return false;
+    names.erase(found);
+    return true;
+}
+
+std::optional<std::string> lookup(Runtime& runtime, std::string_view name) {
+    if (name.empty()) return std::nullopt;
+    if (std::optional<std::string> value = platform::environment_variable(name)) return value;
+    const auto& names = runtime.empty_environment_names;
+    if (std::find(names.begin(), names.end(), upper_case_ascii(name)) != names.end()) return std::string();
+    return std::nullopt;
+}
+
+// Sets name to value in the runtime's table; false when the table refuses it.
+bool assign(Runtime& runtime, std::string_view name, std::string_view value) {
+    if (name.empty()) return false;
+    std::string upper_name = upper_case_ascii(name);
+    if (!value.empty()) {
+        forget_empty_entry(runtime, upper_name);
+        return platform::set_environment_variable(name, value);
+    }
+    bool existed =
+        forget_empty_entry(runtime, upper_name) || platform::environment_variable(name).has_value();
+    platform::remove_environment_variable(name);
+    if (!existed) runtime.empty_environment_names.push_back(upper_name);
+    return true;
+}
+
+} // namespace
+
+std::int32_t handle_read_environment(Runtime& runtime) {
+    std::string name = read_output_variable(runtime);
+    std::string operand = read_next_value(runtime);
+    std::string_view wanted = trim_blanks(up_to_zero_byte(operand));
+    std::optional<std::string> value = lookup(runtime, wanted);
+    set_variable(runtime, name, value.value_or(""));
+    set_variable(runtime, "0", value ? "0" : "-1");
+    return status_continue;
+}
+
+std::int32_t handle_set_environment(Runtime& runtime) {
+    std::string operand = read_value(runtime);
+    std::string_view assignment = up_to_zero_byte(operand);
+    std::size_t equals = assignment.find('=');
+    bool done = equals != std::string_view::npos &&
+                assign(runtime, assignment.substr(0, equals), assignment.substr(equals + 1));
+    set_variable(runtime, "0", done ? "0" : "-1");
+    return status_continue;
+}
+
+std::int32_t handle_multimedia(Runtime& runtime) {
+    std::string command = read_value(runtime);
+    set_variable(runtime, "0", whole_number_text(platform::send_multimedia_command(command)));
+    return status_continue;
+}
+
+std::int32_t handle_wait(Runtime& runtime) {
+    platform::sleep_milliseconds(read_whole_number(read_value(runtime)));
+    return status_continue;
+}
 
 } // namespace korvex

@@ -1,0 +1,265 @@
+// Programs, environment, multimedia, pauses and the version name, through whole instructions where
+// the behaviour is the script's and through the platform helpers where it is a rule of its own.
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "platform/os.hpp"
+#include "platform/process.hpp"
+#include "test_support.hpp"
+
+namespace korvex::testing {
+namespace {
+
+using platform::split_command_line;
+using Arguments = std::vector<std::string>;
+
+TEST(CommandLine, SplitsAsWindowsProgramsDo) {
+    EXPECT_EQ(split_command_line(""), Arguments{});
+    EXPECT_EQ(split_command_line("  \t "), Arguments{});
+    EXPECT_EQ(split_command_line("  prog  a\tb  "), (Arguments{"prog", "a", "b"}));
+    EXPECT_EQ(split_command_line(R"(prog "a b" c)"), (Arguments{"prog", "a b", "c"}));
+    EXPECT_EQ(split_command_line(R"(prog a"b c"d)"), (Arguments{"prog", "ab cd"}));
+    EXPECT_EQ(split_command_line(R"(prog "" x)"), (Arguments{"prog", "", "x"}));
+    EXPECT_EQ(split_command_line(R"(prog "unclosed arg)"), (Arguments{"prog", "unclosed arg"}));
+}
+
+TEST(CommandLine, BackslashesEscapeOnlyQuotes) {
+    EXPECT_EQ(split_command_line(R"(prog C:\dir\file a\\b)"),
+              (Arguments{"prog", R"(C:\dir\file)", R"(a\\b)"}));
+    EXPECT_EQ(split_command_line(R"(prog a\"b)"), (Arguments{"prog", R"(a"b)"}));
+    EXPECT_EQ(split_command_line(R"(prog a\\"b c")"), (Arguments{"prog", R"(a\b c)"}));
+    EXPECT_EQ(split_command_line(R"(prog a\\\"b)"), (Arguments{"prog", R"(a\"b)"}));
+    EXPECT_EQ(split_command_line(R"(prog "dir\\" next)"), (Arguments{"prog", R"(dir\)", "next"}));
+    EXPECT_EQ(split_command_line(R"(prog "say ""hi""")"), (Arguments{"prog", R"(say "hi")"}));
+    EXPECT_EQ(split_command_line(R"(prog trailing\)"), (Arguments{"prog", R"(trailing\)"}));
+}
+
+TEST(CommandLine, ProgramNameKeepsBackslashesAndDropsQuotes) {
+    EXPECT_EQ(split_command_line(R"("C:\Program Files\app.exe" x)"),
+              (Arguments{R"(C:\Program Files\app.exe)", "x"}));
+    EXPECT_EQ(split_command_line(R"(C:\dir\"quoted part"\app x)"),
+              (Arguments{R"(C:\dir\quoted part\app)", "x"}));
+    EXPECT_EQ(split_command_line(std::string("prog a\0b c", 10)), (Arguments{"prog", "a"}));
+}
+
+std::string version_name(std::uint32_t major, std::uint32_t minor, std::uint32_t build, std::uint32_t id) {
+    return platform::windows_version_name(platform::VersionRecord{major, minor, build, id});
+}
+
+TEST(VersionName, NamesThe9xFamilyByTheLowHalfOfTheBuild) {
+    EXPECT_EQ(version_name(4, 0, 951, 1), "95A");
+    EXPECT_EQ(version_name(4, 3, 0x04000000 | 1111, 1), "95B");
+    EXPECT_EQ(version_name(4, 0, 1212, 1), "95B");
+    EXPECT_EQ(version_name(4, 3, 1214, 1), "95C");
+    EXPECT_EQ(version_name(4, 10, 0x040A0000 | 1998, 1), "98");
+    EXPECT_EQ(version_name(4, 10, 2222, 1), "98SE");
+    EXPECT_EQ(version_name(4, 10, 2000, 1), "98SE");
+    EXPECT_EQ(version_name(4, 90, 3000, 1), "ME");
+    EXPECT_EQ(version_name(4, 10, 3000, 1), "unknown");
+    EXPECT_EQ(version_name(4, 0, 1998, 1), "unknown");
+    EXPECT_EQ(version_name(5, 0, 951, 1), "unknown");
+}
+
+TEST(VersionName, NamesTheNtFamilyByTheWholeBuild) {
+    EXPECT_EQ(version_name(4, 0, 1381, 2), "NT4");
+    EXPECT_EQ(version_name(5, 0, 2195, 2), "2000");
+    EXPECT_EQ(version_name(5, 0, 2505, 2), "XP");
+    EXPECT_EQ(version_name(5, 1, 2600, 2), "XP");
+    EXPECT_EQ(version_name(5, 1, 0x10000 | 2600, 2), "unknown");
+    EXPECT_EQ(version_name(5, 2, 3790, 2), "unknown");
+    EXPECT_EQ(version_name(6, 1, 7601, 2), "unknown");
+    EXPECT_EQ(version_name(10, 0, 19045, 2), "unknown");
+    EXPECT_EQ(version_name(4, 0, 1381, 3), "unknown");
+    EXPECT_EQ(version_name(4, 0, 951, 0), "unknown");
+}
+
+class Environment : public ::testing::Test {
+protected:
+    void TearDown() override {
+        for (const char* name :
+             {"KX_UNIT_A", "Kx_Unit_Mixed", "KX_UNIT_EMPTY", "KX_UNIT_LONG", "KX_UNIT_ZERO"})
+            platform::remove_environment_variable(name);
+    }
+};
+
+TEST_F(Environment, ReadsIgnoringCaseAndSurroundingBlanks) {
+    platform::set_environment_variable("Kx_Unit_Mixed", "m");
+    ScriptRun script("R015[31]'  KX_UNIT_MIXED '\n");
+    script.run();
+    EXPECT_EQ(script.variable("31"), "m");
+    EXPECT_EQ(script.variable("0"), "0");
+    script.execute("R015[31]'KX_UNIT_NOT_THERE'");
+    EXPECT_EQ(script.variable("31"), "");
+    EXPECT_EQ(script.variable("0"), "-1");
+    script.execute("R015[31]'   '");
+    EXPECT_EQ(script.variable("0"), "-1");
+}
+
+TEST_F(Environment, ReplacingKeepsTheExistingSpelling) {
+    platform::set_environment_variable("Kx_Unit_Mixed", "old");
+    ScriptRun script("R016'KX_UNIT_MIXED=new'\n");
+    script.run();
+    EXPECT_EQ(script.variable("0"), "0");
+    ASSERT_NE(std::getenv("Kx_Unit_Mixed"), nullptr);
+    EXPECT_STREQ(std::getenv("Kx_Unit_Mixed"), "new");
+    EXPECT_EQ(std::getenv("KX_UNIT_MIXED"), nullptr);
+}
+
+TEST_F(Environment, EmptyValueRemovesAnEntryOrCreatesAnEmptyOne) {
+    ScriptRun script("");
+    script.execute("R016'KX_UNIT_A=1'");
+    script.execute("R015[31]'kx_unit_a'");
+    EXPECT_EQ(script.variable("31") + "/" + script.variable("0"), "1/0");
+    script.execute("R016'kx_unit_a='");
+    EXPECT_EQ(script.variable("0"), "0");
+    script.execute("R015[31]'KX_UNIT_A'");
+    EXPECT_EQ(script.variable("31") + "/" + script.variable("0"), "/-1");
+    EXPECT_EQ(std::getenv("KX_UNIT_A"), nullptr);
+
+    script.execute("R016'KX_UNIT_EMPTY='");
+    script.execute("R015[31]'kx_unit_empty'");
+    EXPECT_EQ(script.variable("31") + "/" + script.variable("0"), "/0");
+    EXPECT_EQ(std::getenv("KX_UNIT_EMPTY"), nullptr) << "started programs must not see it";
+    // The empty entry exists now, so a second empty assignment removes it...
+    script.execute("R016'KX_UNIT_EMPTY='");
+    script.execute("R015[31]'KX_UNIT_EMPTY'");
+    EXPECT_EQ(script.variable("0"), "-1");
+    // ...and a value replaces it in the process environment.
+    script.execute("R016'KX_UNIT_EMPTY='");
+    script.execute("R016'KX_UNIT_EMPTY=v'");
+    script.execute("R015[31]'KX_UNIT_EMPTY'");
+    EXPECT_EQ(script.variable("31") + "/" + script.variable("0"), "v/0");
+    EXPECT_STREQ(std::getenv("KX_UNIT_EMPTY"), "v");
+}
+
+TEST_F(Environment, InheritedEmptyValueCountsAsAnEntry) {
+    platform::set_environment_variable("KX_UNIT_A", "");
+    ScriptRun script("R015[31]'KX_UNIT_A'\n");
+    script.run();
+    EXPECT_EQ(script.variable("0"), "0");
+    script.execute("R016'KX_UNIT_A='");
+    script.execute("R015[31]'KX_UNIT_A'");
+    EXPECT_EQ(script.variable("0"), "-1");
+}
+
+TEST_F(Environment, RefusesTextsWithoutNameOrEqualsSign) {
+    ScriptRun script("");
+    script.execute("R016'KX_UNIT_A'");
+    EXPECT_EQ(script.variable("0"), "-1");
+    EXPECT_EQ(std::getenv("KX_UNIT_A"), nullptr);
+    script.execute("R016'=x'");
+    EXPECT_EQ(script.variable("0"), "-1");
+    script.execute("R016'='");
+    EXPECT_EQ(script.variable("0"), "-1");
+    // Only the first "=" separates: the value may hold more.
+    script.execute("R016'KX_UNIT_A=b=c'");
+    EXPECT_STREQ(std::getenv("KX_UNIT_A"), "b=c");
+}
+
+TEST_F(Environment, ValuesOfAnyLengthAndUpToAZeroByte) {
+    std::string long_value(100000, 'v');
+    long_value += "end";
+    ScriptRun script("");
+    script.runtime->current_instruction = "R016'KX_UNIT_LONG='#[32]";
+    set_variable(*script.runtime, "32", long_value);
+    execute_instruction(*script.runtime);
+    script.execute("R015[31]'KX_UNIT_LONG'");
+    EXPECT_EQ(script.variable("31"), long_value);
+
+    script.execute(std::string("R016'KX_UNIT_ZERO=ab\0cd'", 23));
+    script.execute("R015[31]'KX_UNIT_ZERO'");
+    EXPECT_EQ(script.variable("31"), "ab");
+}
+
+TEST_F(Environment, StartedProgramsInheritChanges) {
+    ScriptRun script("");
+    script.execute("R016'kx_unit_a=seen'");
+    script.execute(R"(R030'sh -c "test \"$kx_unit_a\" = seen"''hide')");
+    EXPECT_EQ(script.variable("0"), "0");
+    script.execute("R016'KX_UNIT_A='");
+    script.execute(R"(R030'sh -c "test -z \"${kx_unit_a+set}\""''hide')");
+    EXPECT_EQ(script.variable("0"), "0");
+}
+
+TEST(Programs, RunAndWaitReportsExitCodesAndFailures) {
+    ScriptRun script("");
+    script.execute(R"(R030'sh -c "exit 3"''HIDE')");
+    EXPECT_EQ(script.variable("0"), "3");
+    script.execute(R"(R030'sh -c "exit 0"''no such mode')");
+    EXPECT_EQ(script.variable("0"), "0");
+    script.execute(R"(R030'sh -c "kill -KILL $$"''1')");
+    EXPECT_EQ(script.variable("0"), "265");
+    script.execute("R030'kx-no-such-program''1'");
+    EXPECT_EQ(script.variable("0"), "-1");
+    script.execute("R030'/''1'");
+    EXPECT_EQ(script.variable("0"), "-1");
+    script.execute("R030'''1'");
+    EXPECT_EQ(script.variable("0"), "-1");
+}
+
+TEST(Programs, StartReportsStartOrTheSmallErrorNumber) {
+    ScriptRun script("");
+    script.execute("R010'true'' Maximized '");
+    EXPECT_EQ(script.variable("0"), "33");
+    script.execute("R010'kx-no-such-program''3'");
+    EXPECT_EQ(script.variable("0"), "2");
+    script.execute("R010'/kx-no-such-directory/program''3'");
+    EXPECT_EQ(script.variable("0"), "2");
+    script.execute("R010'/etc/passwd''3'");
+    EXPECT_EQ(script.variable("0"), "5");
+    script.execute("R010'  ''show'");
+    EXPECT_EQ(script.variable("0"), "2");
+    script.execute("R010'true''4'");
+    EXPECT_EQ(script.variable("0"), "-1");
+}
+
+// PATH pointed at a directory of our own for the length of a test.
+class OwnPath : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved = std::getenv("PATH") ? std::getenv("PATH") : "";
+        directory =
+            std::filesystem::temp_directory_path() / ("kx-path-" + std::to_string(std::random_device{}()));
+        std::filesystem::create_directories(directory);
+        platform::set_environment_variable("PATH", directory.string());
+    }
+    void TearDown() override {
+        platform::set_environment_variable("PATH", saved);
+        std::filesystem::remove_all(directory);
+    }
+    std::string saved;
+    std::filesystem::path directory;
+};
+
+TEST_F(OwnPath, ShellOpenWithoutAnOpenerReportsNoAssociation) {
+    std::filesystem::path document = directory / "doc.txt";
+    std::ofstream(document) << "x";
+    ScriptRun script("");
+    script.execute("R020'" + document.string() + "'");
+    EXPECT_EQ(script.variable("0"), "31");
+    script.execute("R020'" + (directory / "missing.txt").string() + "'");
+    EXPECT_EQ(script.variable("0"), "2");
+    script.execute("R020''");
+    EXPECT_EQ(script.variable("0"), "2");
+}
+
+TEST(Multimedia, EveryCommandReportsTheMissingInterpreter) {
+    ScriptRun script("");
+    script.execute("R029'play kx wait'");
+    EXPECT_EQ(script.variable("0"), std::to_string(platform::multimedia_unavailable));
+}
+
+TEST(Wait, PausesForPositiveValuesOnlyAndWritesNothing) {
+    ScriptRun script("R001[0]'kept'\nR036'-1'\nR036'abc'\nR036'0'\nR036'-2147483648'\n");
+    script.run();
+    EXPECT_EQ(script.variable("0"), "kept");
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(script.execute("R036' 120xyz'"), status_continue);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(120));
+}
+
+} // namespace
+} // namespace korvex::testing
