@@ -19,6 +19,9 @@ Expectations stand in the listing's own comment lines, which the packer ignores:
   #@ raw HEX                  pack exactly these stream bytes instead of the listing's records
   #@ no-stream                run the bare runtime, with nothing appended
   #@ only posix|windows       run on one platform only
+  #@ helper NAME              copy the helper program (--helper) into the run directory as NAME (NAME.exe
+                              on Windows), where the program finds it by that name: Windows looks in the
+                              current directory, and on POSIX the run directory is put in front of PATH
 """
 import argparse
 import os
@@ -69,6 +72,7 @@ def main():
     parser.add_argument("--packer", required=True)
     parser.add_argument("--runtime", required=True)
     parser.add_argument("--platform", choices=["posix", "windows"], required=True)
+    parser.add_argument("--helper", help="the helper program that scripts start (tests/helpers)")
     parser.add_argument("--keep", action="store_true", help="keep the temporary directory")
     parser.add_argument("script")
     options = parser.parse_args()
@@ -115,6 +119,12 @@ def main():
                     f.write(unescape(text))
             elif key == "setup-dir":
                 os.makedirs(os.path.join(run_dir, value), exist_ok=True)
+            elif key == "helper":
+                if not options.helper:
+                    print("FAIL: the script needs a helper program and none was given")
+                    return 1
+                suffix = ".exe" if options.platform == "windows" else ""
+                shutil.copy(options.helper, os.path.join(run_dir, value + suffix))
 
         environment = dict(os.environ)
         environment["KORVEX_DESKTOP"] = "scripted:answers.txt"
@@ -123,6 +133,8 @@ def main():
             if key == "env":
                 name, _, text = value.partition("=")
                 environment[name] = text
+        if any(key == "helper" for key, _ in directives) and options.platform == "posix":
+            environment["PATH"] = run_dir + os.pathsep + environment.get("PATH", "")
         arguments = []
         for key, value in directives:
             if key == "args":
