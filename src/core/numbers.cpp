@@ -9,12 +9,17 @@
 namespace korvex {
 namespace {
 
-bool is_white_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_white_space(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 std::size_t skip_white_space(std::string_view text) {
     std::size_t i = 0;
-    while (i < text.size() && is_white_space(text[i])) ++i;
+    while (i < text.size() && is_white_space(text[i]))
+        ++i;
     return i;
 }
 
@@ -52,7 +57,8 @@ double read_real_number(std::string_view text) {
     long long integer_significant = 0;
     if (significant_seen) {
         std::size_t j = number_start;
-        while (text[j] == '0') ++j;
+        while (text[j] == '0')
+            ++j;
         integer_significant = static_cast<long long>(i - j);
     }
     if (i < text.size() && text[i] == '.') {
@@ -60,8 +66,10 @@ double read_real_number(std::string_view text) {
         for (; j < text.size() && is_digit(text[j]); ++j) {
             ++fraction_digits;
             if (!significant_seen) {
-                if (text[j] == '0') ++leading_zero_fraction;
-                else significant_seen = true;
+                if (text[j] == '0')
+                    ++leading_zero_fraction;
+                else
+                    significant_seen = true;
             }
         }
         if (integer_digits + fraction_digits > 0) i = j;
@@ -80,11 +88,14 @@ double read_real_number(std::string_view text) {
         }
     }
     double value = 0.0;
-    auto [end, error] = std::from_chars(text.data() + number_start, text.data() + i, value,
-                                        std::chars_format::general);
+    auto [end, error] =
+        std::from_chars(text.data() + number_start, text.data() + i, value, std::chars_format::general);
     (void)end;
     if (error == std::errc::result_out_of_range) {
-        long long magnitude = significant_seen ? (integer_significant > 0 ? integer_significant : -leading_zero_fraction) + exponent : -1;
+        long long magnitude =
+            significant_seen
+                ? (integer_significant > 0 ? integer_significant : -leading_zero_fraction) + exponent
+                : -1;
         value = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
     } else if (error != std::errc()) {
         value = 0.0;

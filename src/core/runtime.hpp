@@ -3,11 +3,13 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "core/script_image.hpp"
 #include "core/variable_store.hpp"
+#include "platform/os.hpp"
 
 namespace korvex {
 
@@ -69,6 +71,8 @@ struct Runtime {
 
     std::int32_t reseed_countdown = 0;
     std::uint32_t random_state = 0;
+    // Where the random numbers' seed comes from; tests put a fixed clock here.
+    std::function<std::int64_t()> random_seed_clock = platform::calendar_seconds;
 
     // Environment entries set with an empty value where no entry existed: found, reading "", but
     // absent from the process environment (upper-cased names).

@@ -30,5 +30,7 @@ struct LocalTime {
     int second = 0;
 };
 LocalTime local_time();
+// The calendar time in whole seconds since 1970-01-01 00:00 UTC.
+std::int64_t calendar_seconds();
 
 } // namespace korvex::platform

@@ -1,10 +1,105 @@
-// Left-to-right arithmetic and random numbers.
+// Left-to-right arithmetic in double precision, and random numbers from the classic linear
+// congruential generator, reseeded from the calendar clock every tenth draw.
+#include <cmath>
+
+#include "core/numbers.hpp"
+#include "core/operands.hpp"
 #include "core/runtime.hpp"
+#include "core/variables.hpp"
+#include "text/format_number.hpp"
 #include "text/text.hpp"
 
 namespace korvex {
+namespace {
 
-std::int32_t handle_arithmetic(Runtime&) { return status_unknown_opcode; }
-std::int32_t handle_random(Runtime&) { return status_unknown_opcode; }
+constexpr double smallest_int64 = -9223372036854775808.0; // -2^63, exact
+constexpr int draws_per_seed = 10;
+
+// Truncates toward zero to 64 bits and keeps the low 32 bits as a signed number. What the processor's
+// conversion gives for values without a 64-bit whole number (infinities, not-a-numbers, beyond
+// +-2^63) has its low 32 bits all zero, so those give 0.
+std::int32_t whole_number_of(double value) {
+    if (!(value >= smallest_int64 && value < -smallest_int64)) return 0;
+    auto whole = static_cast<std::int64_t>(value);
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(whole)));
+}
+
+// The remainder of truncating division, its sign following the dividend. A divisor of 0 leaves the
+// dividend as it is (no quotient is taken out of it); the smallest number by -1 leaves 0.
+double whole_number_remainder(double dividend, double divisor) {
+    std::int64_t left = whole_number_of(dividend);
+    std::int64_t right = whole_number_of(divisor);
+    if (right == 0) return static_cast<double>(left);
+    return static_cast<double>(left % right);
+}
+
+double exclusive_or(double accumulator, double operand) {
+    return static_cast<double>(whole_number_of(operand) ^ whole_number_of(accumulator));
+}
+
+bool is_arithmetic_operator(char byte) {
+    return byte == '+' || byte == '-' || byte == '*' || byte == '/' || byte == '~' || byte == '^';
+}
+
+double apply_operator(char operation, double accumulator, double operand) {
+    switch (operation) {
+    case '+': return accumulator + operand;
+    case '-': return accumulator - operand;
+    case '*': return accumulator * operand;
+    case '/': return accumulator / operand;
+    case '~': return whole_number_remainder(accumulator, operand);
+    default: return exclusive_or(accumulator, operand);
+    }
+}
+
+char byte_before(const Runtime& runtime, std::int64_t distance) {
+    std::int64_t index = std::int64_t(runtime.parse_position) - distance;
+    const std::string& record = runtime.current_instruction;
+    return index >= 0 && index < static_cast<std::int64_t>(record.size()) ? record[index] : '\0';
+}
+
+// One draw: state × 22695477 + 1 modulo 2^32, bits 16 to 30 of the new state.
+std::int32_t draw_random(Runtime& runtime) {
+    runtime.random_state = runtime.random_state * 22695477u + 1u;
+    return static_cast<std::int32_t>((runtime.random_state >> 16) & 0x7FFF);
+}
+
+} // namespace
+
+std::int32_t handle_arithmetic(Runtime& runtime) {
+    std::string name = read_output_variable(runtime);
+    double accumulator = read_real_number(read_next_value(runtime));
+    runtime.parse_position += 2;
+    // Each operator is the byte right behind the previous value, two before the position.
+    while (runtime.parse_position < static_cast<std::int64_t>(runtime.current_instruction.size())) {
+        char operation = byte_before(runtime, 2);
+        if (is_arithmetic_operator(operation))
+            accumulator = apply_operator(operation, accumulator, read_real_number(read_value(runtime)));
+        runtime.parse_position += 2;
+    }
+    set_variable(runtime, name, format_number(accumulator));
+    return status_continue;
+}
+
+std::int32_t handle_random(Runtime& runtime) {
+    std::string name = read_output_variable(runtime);
+    std::int64_t range = std::int64_t(read_whole_number(read_next_value(runtime))) + 1;
+    if (runtime.reseed_countdown <= 0) {
+        // The seed is the clock's low 32 bits, as a 32-bit seed parameter would take it.
+        std::int64_t seconds =
+            runtime.random_seed_clock ? runtime.random_seed_clock() : platform::calendar_seconds();
+        runtime.random_state = static_cast<std::uint32_t>(seconds);
+        runtime.reseed_countdown = draws_per_seed;
+    }
+    runtime.reseed_countdown -= 1;
+    if (range < 1) {
+        set_variable(runtime, "0", "-1");
+        set_variable(runtime, name, "0");
+        return status_continue;
+    }
+    set_variable(runtime, "0", "0");
+    set_variable(runtime, name, whole_number_text(draw_random(runtime) % range));
+    return status_continue;
+}
 
 } // namespace korvex

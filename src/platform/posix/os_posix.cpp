@@ -67,4 +67,8 @@ LocalTime local_time() {
                      parts.tm_hour,        parts.tm_min,     parts.tm_sec};
 }
 
+std::int64_t calendar_seconds() {
+    return static_cast<std::int64_t>(std::time(nullptr));
+}
+
 } // namespace korvex::platform

@@ -1,0 +1,14 @@
+// Writes the result of an arithmetic chain as a short decimal text.
+#pragma once
+
+#include <string>
+
+namespace korvex {
+
+// Fixed notation with six decimals ("%lf" as the GNU C library writes it, on every platform), then
+// trailing zeros and a bare decimal point cut off: 5 gives "5", 2/3 gives "0.666667", 1e-7 gives "0",
+// and a negative zero or a negative value that rounds to zero gives "-0". Infinities are "+INF" and
+// "-INF", not-a-numbers "+NAN" or "-NAN" after their sign bit.
+std::string format_number(double value);
+
+} // namespace korvex
