@@ -1,12 +1,48 @@
-// Current directory, creating and removing directories, shell commands.
+// The current directory (kept in variable 2), creating and removing directories, shell commands.
+#include "core/numbers.hpp"
+#include "core/operands.hpp"
 #include "core/runtime.hpp"
+#include "core/variables.hpp"
 #include "files/files.hpp"
+#include "files/results.hpp"
+#include "platform/files.hpp"
+#include "platform/os.hpp"
 
 namespace korvex {
 
-std::int32_t handle_change_directory(Runtime&) { return status_unknown_opcode; }
-std::int32_t handle_create_directory(Runtime&) { return status_unknown_opcode; }
-std::int32_t handle_remove_directory(Runtime&) { return status_unknown_opcode; }
-std::int32_t handle_shell_command(Runtime&) { return status_unknown_opcode; }
+std::int32_t handle_change_directory(Runtime& runtime) {
+    if (!platform::change_directory(read_value(runtime))) {
+        report_result(runtime, false);
+        return status_continue;
+    }
+    report_result(runtime, true);
+    // The system's full form of the new directory, not the operand.
+    set_variable(runtime, "2", platform::current_directory());
+    return status_continue;
+}
+
+// Creates every parent named before a backslash, whatever comes of it; the last directory alone
+// decides the result, so a directory that exists already gives "-1".
+std::int32_t handle_create_directory(Runtime& runtime) {
+    std::string path = read_value(runtime);
+    std::string prefix;
+    for (char byte : path) {
+        if (byte == '\\') platform::create_directory(prefix);
+        prefix += byte;
+    }
+    report_result(runtime, platform::create_directory(path));
+    return status_continue;
+}
+
+std::int32_t handle_remove_directory(Runtime& runtime) {
+    report_result(runtime, platform::remove_directory(read_value(runtime)));
+    return status_continue;
+}
+
+std::int32_t handle_shell_command(Runtime& runtime) {
+    std::int32_t exit_status = platform::run_shell_command(read_value(runtime));
+    set_variable(runtime, "0", whole_number_text(exit_status));
+    return status_continue;
+}
 
 } // namespace korvex

@@ -1,13 +1,194 @@
-// Text files: test, create, read a line or the whole file, append a line, size.
+// Text files: test, create, read a line or the whole file, append a line, size. Each instruction
+// opens its file, works and closes it again; nothing stays open between instructions.
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "core/numbers.hpp"
+#include "core/operands.hpp"
 #include "core/runtime.hpp"
+#include "core/variables.hpp"
 #include "files/files.hpp"
+#include "files/results.hpp"
+#include "platform/files.hpp"
 
 namespace korvex {
+namespace {
 
-std::int32_t handle_test_file(Runtime&) { return status_unknown_opcode; }
-std::int32_t handle_create_file(Runtime&) { return status_unknown_opcode; }
-std::int32_t handle_read_line(Runtime&) { return status_unknown_opcode; }
-std::int32_t handle_append_line(Runtime&) { return status_unknown_opcode; }
-std::int32_t handle_file_size(Runtime&) { return status_unknown_opcode; }
+using platform::DataFile;
+using platform::FileAccess;
+
+// Existing scripts rely on these limits: a line read by number, and a whole-file read.
+constexpr std::size_t line_limit = 32768;
+constexpr std::size_t whole_file_limit = 32767;
+constexpr std::size_t block_size = 65536;
+
+// Hands out a file's bytes a block at a time.
+class BlockReader {
+  public:
+    explicit BlockReader(DataFile& file) : file(file), block(block_size) {}
+
+    // The bytes not yet taken, read from the file when none are left; empty at the end or on an error.
+    std::string_view available() {
+        if (position == filled && !failed) {
+            std::int64_t count = file.read(block.data(), block.size());
+            failed = count < 0;
+            filled = count > 0 ? static_cast<std::size_t>(count) : 0;
+            position = 0;
+        }
+        return std::string_view(block.data() + position, filled - position);
+    }
+    void take(std::size_t count) { position += count; }
+    bool read_failed() const { return failed; }
+
+  private:
+    DataFile& file;
+    std::vector<char> block;
+    std::size_t position = 0;
+    std::size_t filled = 0;
+    bool failed = false;
+};
+
+// Skips lines that end in LF; false when the file ends before all of them are skipped.
+bool skip_lines(BlockReader& reader, std::int64_t count) {
+    while (count > 0) {
+        std::string_view bytes = reader.available();
+        if (bytes.empty()) return false;
+        const void* line_feed = std::memchr(bytes.data(), '\n', bytes.size());
+        if (line_feed == nullptr) {
+            reader.take(bytes.size());
+            continue;
+        }
+        reader.take(static_cast<const char*>(line_feed) - bytes.data() + 1);
+        --count;
+    }
+    return true;
+}
+
+// The bytes up to the next CR, LF or end of file, at most line_limit of them.
+std::string collect_line(BlockReader& reader) {
+    std::string line;
+    while (line.size() < line_limit) {
+        std::string_view bytes = reader.available();
+        if (bytes.empty()) break;
+        bytes = bytes.substr(0, line_limit - line.size());
+        auto end =
+            std::find_if(bytes.begin(), bytes.end(), [](char byte) { return byte == '\r' || byte == '\n'; });
+        std::size_t length = static_cast<std::size_t>(end - bytes.begin());
+        line.append(bytes.data(), length);
+        reader.take(length);
+        if (length < bytes.size()) break;
+    }
+    return line;
+}
+
+// The file's first bytes, at most whole_file_limit of them; nothing on a read error.
+std::optional<std::string> read_file_start(BlockReader& reader) {
+    std::string content;
+    while (content.size() < whole_file_limit) {
+        std::string_view bytes = reader.available();
+        if (bytes.empty()) break;
+        bytes = bytes.substr(0, whole_file_limit - content.size());
+        content.append(bytes);
+        reader.take(bytes.size());
+    }
+    if (reader.read_failed()) return std::nullopt;
+    return content;
+}
+
+enum class ReadKind { text, missing_line, unreadable };
+struct ReadOutcome {
+    ReadKind kind;
+    std::string text;
+};
+
+// Line line_number of the file, or its start when line_number is below 1.
+ReadOutcome read_from_file(const std::string& path, std::int64_t line_number) {
+    DataFile file;
+    if (!file.open(path, FileAccess::read)) return {ReadKind::unreadable, {}};
+    BlockReader reader(file);
+    if (line_number < 1) {
+        std::optional<std::string> start = read_file_start(reader);
+        if (!start) return {ReadKind::unreadable, {}};
+        return {ReadKind::text, std::move(*start)};
+    }
+    if (!skip_lines(reader, line_number - 1))
+        return {reader.read_failed() ? ReadKind::unreadable : ReadKind::missing_line, {}};
+    std::string line = collect_line(reader);
+    if (reader.read_failed()) return {ReadKind::unreadable, {}};
+    return {ReadKind::text, std::move(line)};
+}
+
+// The text as a Windows text-mode stream stores it: up to its first zero byte, each LF as CR LF,
+// and a closing CR LF.
+std::string with_line_ends(std::string_view text) {
+    text = text.substr(0, text.find('\0'));
+    std::string stored;
+    stored.reserve(text.size() + 2);
+    for (char byte : text) {
+        if (byte == '\n') stored += '\r';
+        stored += byte;
+    }
+    stored += "\r\n";
+    return stored;
+}
+
+} // namespace
+
+std::int32_t handle_test_file(Runtime& runtime) {
+    std::string name = read_output_variable(runtime);
+    std::string path = read_next_value(runtime);
+    DataFile file;
+    set_variable(runtime, name, result_text(file.open(path, FileAccess::read)));
+    return status_continue;
+}
+
+std::int32_t handle_create_file(Runtime& runtime) {
+    std::string path = read_value(runtime);
+    DataFile file;
+    bool created = file.open(path, FileAccess::create);
+    report_result(runtime, created && file.close());
+    return status_continue;
+}
+
+std::int32_t handle_read_line(Runtime& runtime) {
+    std::string name = read_output_variable(runtime);
+    std::string path = read_next_value(runtime);
+    std::int64_t line_number = read_whole_number(read_next_value(runtime));
+    ReadOutcome outcome = read_from_file(path, line_number);
+    switch (outcome.kind) {
+    case ReadKind::text: // the result variable first, so that [0] as output ends holding the line
+        report_result(runtime, true);
+        set_variable(runtime, name, std::move(outcome.text));
+        break;
+    case ReadKind::missing_line: // the output first, so that [0] as output ends holding "-1"
+        set_variable(runtime, name, "EOF");
+        report_result(runtime, false);
+        break;
+    case ReadKind::unreadable: report_result(runtime, false); break;
+    }
+    return status_continue;
+}
+
+std::int32_t handle_append_line(Runtime& runtime) {
+    std::string path = read_value(runtime);
+    std::string text = read_next_value(runtime);
+    DataFile file;
+    bool appended = file.open(path, FileAccess::append) && file.write(with_line_ends(text));
+    bool closed = file.is_open() && file.close();
+    report_result(runtime, appended && closed);
+    return status_continue;
+}
+
+std::int32_t handle_file_size(Runtime& runtime) {
+    std::string name = read_output_variable(runtime);
+    std::string path(trim_blanks(read_next_value(runtime)));
+    DataFile file;
+    std::optional<std::int64_t> size;
+    if (file.open(path, FileAccess::read)) size = file.size();
+    // Sizes of 2 GiB and more are given in full rather than cut to 32 bits.
+    set_variable(runtime, name, size ? whole_number_text(*size) : "-1");
+    return status_continue;
+}
 
 } // namespace korvex

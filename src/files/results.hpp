@@ -1,0 +1,19 @@
+// How the file instructions report: "0" for success and "-1" for failure.
+#pragma once
+
+#include <string>
+
+#include "core/variables.hpp"
+
+namespace korvex {
+
+inline std::string result_text(bool success) {
+    return success ? "0" : "-1";
+}
+
+// Stores the outcome in the result variable 0.
+inline void report_result(Runtime& runtime, bool success) {
+    set_variable(runtime, "0", result_text(success));
+}
+
+} // namespace korvex

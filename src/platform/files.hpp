@@ -1,0 +1,123 @@
+// File and directory services for the file instructions: data files read and written in blocks,
+// file identities, deletion and renaming, the attribute word, the current directory, directories,
+// directory listings with wildcard patterns, and the command interpreter.
+//
+// Paths come from scripts. On POSIX systems every backslash in them is a directory separator and is
+// turned into "/" before the path reaches the system; on Windows they are passed unchanged.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvex::platform {
+
+enum class FileAccess {
+    read,   // existing file, from its start; a directory is refused
+    create, // created, or an existing file emptied
+    append, // created when missing; every write goes to its end
+};
+
+// One open data file, closed by its destructor at the latest.
+class DataFile {
+  public:
+    DataFile() = default;
+    DataFile(const DataFile&) = delete;
+    DataFile& operator=(const DataFile&) = delete;
+    ~DataFile();
+
+    bool open(const std::string& path, FileAccess access);
+    bool is_open() const { return handle != no_handle; }
+    // Reads up to capacity bytes: the count read, 0 at the end of the file, -1 on a read error.
+    std::int64_t read(char* buffer, std::size_t capacity);
+    // Writes every byte; false when the system did not take them all.
+    bool write(std::string_view bytes);
+    // The length of the file in bytes, nothing when it cannot be found.
+    std::optional<std::int64_t> size();
+    // Closes the file; false when data could not be stored or the close failed.
+    bool close();
+
+  private:
+    static constexpr std::intptr_t no_handle = -1;
+    std::intptr_t handle = no_handle;
+};
+
+// What tells two names of one file apart from two files: the volume and the file's number on it.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+// The identity of the file or directory a path names (links followed); nothing when it is missing.
+std::optional<FileIdentity> file_identity(const std::string& path);
+
+// Deletes a file; directories are refused.
+bool delete_file(const std::string& path);
+// Renames or moves a file or directory; fails when the new name already exists.
+bool rename_file(const std::string& old_path, const std::string& new_path);
+
+// The attribute word, with the bit values of the Windows file attributes.
+namespace file_attribute {
+inline constexpr std::uint32_t read_only = 0x01;
+inline constexpr std::uint32_t hidden = 0x02;
+inline constexpr std::uint32_t system = 0x04;
+inline constexpr std::uint32_t directory = 0x10;
+inline constexpr std::uint32_t archive = 0x20;
+inline constexpr std::uint32_t normal = 0x80;
+inline constexpr std::uint32_t compressed = 0x800;
+} // namespace file_attribute
+
+// The attribute word of a file or directory; nothing when the path does not exist.
+std::optional<std::uint32_t> file_attributes(const std::string& path);
+// Replaces the attribute word; false when the path is missing or the system refuses the change.
+bool set_file_attributes(const std::string& path, std::uint32_t word);
+
+bool change_directory(const std::string& path);
+// Creates one directory; fails when it exists already or its parent is missing.
+bool create_directory(const std::string& path);
+// Removes an empty directory.
+bool remove_directory(const std::string& path);
+
+// Runs a command line through the command interpreter and waits for it: the interpreter's exit
+// status, or -1 when no interpreter could be started.
+std::int32_t run_shell_command(const std::string& command_line);
+
+// True for the bytes that end the directory part of a search pattern.
+bool is_directory_separator(char byte);
+// Names in the current directory that match a wildcard pattern, in the order the system delivers
+// them; "." and ".." included when they match.
+std::vector<std::string> matching_entries(const std::string& pattern);
+// Subdirectories of the current directory that a search goes down into: every directory entry
+// (hidden ones too, links to directories followed) except ".", ".." and system directories.
+std::vector<std::string> searchable_subdirectories();
+// Makes a subdirectory named by a listing the current directory; the name is used as it stands.
+bool enter_subdirectory(const std::string& name);
+
+// Keeps a way back to the directory current when it was made, which stays right when the walk went
+// down through a link.
+class DirectoryMark {
+  public:
+    DirectoryMark();
+    DirectoryMark(DirectoryMark&& other) noexcept;
+    DirectoryMark& operator=(DirectoryMark&& other) noexcept;
+    DirectoryMark(const DirectoryMark&) = delete;
+    DirectoryMark& operator=(const DirectoryMark&) = delete;
+    ~DirectoryMark();
+
+    // False when the directory could not be marked; such a mark leads nowhere.
+    bool is_valid() const;
+    bool return_to() const;
+
+  private:
+    std::intptr_t handle = -1;
+    std::string path;
+};
+
+// Windows wildcard matching of a whole name: "*" any run of bytes, "?" any one byte (or none at the
+// end of the name or before a "."), a "." that may also match the end of a name without one, and
+// letter case ignored for A to Z.
+bool wildcard_match(std::string_view pattern, std::string_view name);
+
+} // namespace korvex::platform

@@ -1,0 +1,246 @@
+// File and directory services on POSIX systems. Backslashes in script paths become "/"; the
+// attribute word is made from the file type, the write permission and a leading dot in the name.
+#include "platform/files.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace korvex::platform {
+namespace {
+
+std::string native_path(std::string path) {
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
+int descriptor_of(std::intptr_t handle) {
+    return static_cast<int>(handle);
+}
+
+// A name that starts with "." is what POSIX systems hide; "." and ".." themselves are not hidden.
+bool has_hidden_name(const std::string& native) {
+    std::size_t end = native.find_last_not_of('/');
+    if (end == std::string::npos) return false;
+    std::size_t start = native.find_last_of('/', end);
+    std::string_view name(native.data() + (start == std::string::npos ? 0 : start + 1),
+                          end + 1 - (start == std::string::npos ? 0 : start + 1));
+    return name.size() > 0 && name[0] == '.' && name != "." && name != "..";
+}
+
+std::uint32_t attribute_word(const struct stat& status, const std::string& native) {
+    std::uint32_t word = 0;
+    if (S_ISDIR(status.st_mode)) word |= file_attribute::directory;
+    if ((status.st_mode & S_IWUSR) == 0) word |= file_attribute::read_only;
+    if (has_hidden_name(native)) word |= file_attribute::hidden;
+    return word == 0 ? file_attribute::normal : word;
+}
+
+// Names sort as the Windows file systems deliver them: letter case ignored, then byte order.
+bool listed_before(const std::string& left, const std::string& right) {
+    auto folded = [](std::string name) {
+        for (char& byte : name)
+            if (byte >= 'a' && byte <= 'z') byte = static_cast<char>(byte - 32);
+        return name;
+    };
+    std::string left_folded = folded(left), right_folded = folded(right);
+    return left_folded != right_folded ? left_folded < right_folded : left < right;
+}
+
+// The entries of the current directory that the filter keeps, sorted.
+template <typename Filter> std::vector<std::string> list_current_directory(Filter keep) {
+    std::vector<std::string> names;
+    DIR* directory = opendir(".");
+    if (directory == nullptr) return names;
+    while (struct dirent* entry = readdir(directory)) {
+        if (keep(dirfd(directory), entry->d_name)) names.emplace_back(entry->d_name);
+    }
+    closedir(directory);
+    std::sort(names.begin(), names.end(), listed_before);
+    return names;
+}
+
+} // namespace
+
+DataFile::~DataFile() {
+    if (is_open()) ::close(descriptor_of(handle));
+}
+
+bool DataFile::open(const std::string& path, FileAccess access) {
+    if (is_open()) close();
+    int flags = O_CLOEXEC;
+    switch (access) {
+    case FileAccess::read: flags |= O_RDONLY | O_NONBLOCK; break; // a pipe without writer must not block
+    case FileAccess::create: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
+    case FileAccess::append: flags |= O_WRONLY | O_CREAT | O_APPEND; break;
+    }
+    int descriptor = ::open(native_path(path).c_str(), flags, 0666);
+    if (descriptor < 0) return false;
+    if (access == FileAccess::read) {
+        struct stat status {};
+        if (fstat(descriptor, &status) != 0 || S_ISDIR(status.st_mode)) {
+            ::close(descriptor);
+            return false;
+        }
+        fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+    }
+    handle = descriptor;
+    return true;
+}
+
+std::int64_t DataFile::read(char* buffer, std::size_t capacity) {
+    if (!is_open()) return -1;
+    for (;;) {
+        ssize_t count = ::read(descriptor_of(handle), buffer, capacity);
+        if (count >= 0) return count;
+        if (errno != EINTR) return -1;
+    }
+}
+
+bool DataFile::write(std::string_view bytes) {
+    if (!is_open()) return false;
+    while (!bytes.empty()) {
+        ssize_t count = ::write(descriptor_of(handle), bytes.data(), bytes.size());
+        if (count < 0 && errno == EINTR) continue;
+        if (count <= 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(count));
+    }
+    return true;
+}
+
+std::optional<std::int64_t> DataFile::size() {
+    if (!is_open()) return std::nullopt;
+    off_t end = lseek(descriptor_of(handle), 0, SEEK_END);
+    if (end < 0) return std::nullopt;
+    return static_cast<std::int64_t>(end);
+}
+
+bool DataFile::close() {
+    if (!is_open()) return false;
+    int result = ::close(descriptor_of(handle));
+    handle = no_handle;
+    return result == 0;
+}
+
+std::optional<FileIdentity> file_identity(const std::string& path) {
+    struct stat status {};
+    if (stat(native_path(path).c_str(), &status) != 0) return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+}
+
+bool delete_file(const std::string& path) {
+    return unlink(native_path(path).c_str()) == 0;
+}
+
+bool rename_file(const std::string& old_path, const std::string& new_path) {
+    std::string from = native_path(old_path), to = native_path(new_path);
+#ifdef RENAME_NOREPLACE
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+#endif
+    // A file system without the no-replace rename: test, then rename.
+    struct stat status {};
+    if (lstat(to.c_str(), &status) == 0 || errno != ENOENT) return false;
+    return rename(from.c_str(), to.c_str()) == 0;
+}
+
+std::optional<std::uint32_t> file_attributes(const std::string& path) {
+    std::string native = native_path(path);
+    struct stat status {};
+    if (stat(native.c_str(), &status) != 0) return std::nullopt;
+    return attribute_word(status, native);
+}
+
+bool set_file_attributes(const std::string& path, std::uint32_t word) {
+    std::string native = native_path(path);
+    struct stat status {};
+    if (stat(native.c_str(), &status) != 0) return false;
+    // Archive, system and compressed have no counterpart; a file cannot become a directory; hiding
+    // would need a new name. Such requests are refused and change nothing.
+    if (word & (file_attribute::archive | file_attribute::system | file_attribute::compressed)) return false;
+    if ((word & file_attribute::directory) && !S_ISDIR(status.st_mode)) return false;
+    if ((word & file_attribute::hidden) && !has_hidden_name(native)) return false;
+    mode_t mode = status.st_mode & 07777;
+    mode_t wanted =
+        (word & file_attribute::read_only) ? mode & ~(S_IWUSR | S_IWGRP | S_IWOTH) : mode | S_IWUSR;
+    return wanted == mode || chmod(native.c_str(), wanted) == 0;
+}
+
+bool change_directory(const std::string& path) {
+    return chdir(native_path(path).c_str()) == 0;
+}
+
+bool create_directory(const std::string& path) {
+    return mkdir(native_path(path).c_str(), 0777) == 0;
+}
+
+bool remove_directory(const std::string& path) {
+    return rmdir(native_path(path).c_str()) == 0;
+}
+
+std::int32_t run_shell_command(const std::string& command_line) {
+    std::fflush(nullptr); // what the runtime printed comes before what the command prints
+    int status = std::system(command_line.c_str());
+    if (status == -1) return -1;
+    if (WIFEXITED(status)) return WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status); // as the shell reports a killed command
+    return -1;
+}
+
+bool is_directory_separator(char byte) {
+    return byte == '\\' || byte == '/';
+}
+
+std::vector<std::string> matching_entries(const std::string& pattern) {
+    return list_current_directory([&](int, const char* name) { return wildcard_match(pattern, name); });
+}
+
+std::vector<std::string> searchable_subdirectories() {
+    return list_current_directory([](int directory, const char* name) {
+        std::string_view text(name);
+        if (text == "." || text == "..") return false;
+        struct stat status {};
+        return fstatat(directory, name, &status, 0) == 0 && S_ISDIR(status.st_mode);
+    });
+}
+
+bool enter_subdirectory(const std::string& name) {
+    return chdir(name.c_str()) == 0;
+}
+
+DirectoryMark::DirectoryMark() : handle(::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+
+DirectoryMark::DirectoryMark(DirectoryMark&& other) noexcept
+    : handle(other.handle), path(std::move(other.path)) {
+    other.handle = -1;
+}
+
+DirectoryMark& DirectoryMark::operator=(DirectoryMark&& other) noexcept {
+    if (this != &other) {
+        if (handle >= 0) ::close(descriptor_of(handle));
+        handle = other.handle;
+        path = std::move(other.path);
+        other.handle = -1;
+    }
+    return *this;
+}
+
+DirectoryMark::~DirectoryMark() {
+    if (handle >= 0) ::close(descriptor_of(handle));
+}
+
+bool DirectoryMark::is_valid() const {
+    return handle >= 0;
+}
+
+bool DirectoryMark::return_to() const {
+    return handle >= 0 && fchdir(descriptor_of(handle)) == 0;
+}
+
+} // namespace korvex::platform

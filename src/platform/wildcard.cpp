@@ -1,0 +1,41 @@
+// Wildcard matching of whole names by the rules of the Windows directory search, for systems whose
+// directory listing has none.
+#include "platform/files.hpp"
+
+#include <vector>
+
+namespace korvex::platform {
+namespace {
+
+char fold_case(char byte) {
+    return byte >= 'a' && byte <= 'z' ? static_cast<char>(byte - 32) : byte;
+}
+
+} // namespace
+
+bool wildcard_match(std::string_view pattern, std::string_view name) {
+    // Row i tells for every name position j whether the pattern from i matches the name from j.
+    // Rows are filled from the pattern's end backwards, each from the one after it, so no pattern
+    // of stars takes more than pattern length times name length steps.
+    std::vector<char> next(name.size() + 1, 0), row(name.size() + 1, 0);
+    next[name.size()] = 1;
+    for (std::size_t i = pattern.size(); i-- > 0;) {
+        for (std::size_t j = name.size() + 1; j-- > 0;) {
+            const bool name_ended = j == name.size();
+            bool result = false;
+            switch (pattern[i]) {
+            case '*': result = next[j] || (!name_ended && row[j + 1]); break;
+            case '?':
+                result = (!name_ended && next[j + 1]) || ((name_ended || name[j] == '.') && next[j]);
+                break;
+            case '.': result = name_ended ? next[j] : name[j] == '.' && next[j + 1]; break;
+            default: result = !name_ended && fold_case(pattern[i]) == fold_case(name[j]) && next[j + 1];
+            }
+            row[j] = result ? 1 : 0;
+        }
+        next.swap(row);
+    }
+    return next[0] != 0;
+}
+
+} // namespace korvex::platform

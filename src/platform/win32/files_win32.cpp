@@ -1,0 +1,180 @@
+// File and directory services on Windows: C runtime streams for data files, the ANSI file and
+// directory calls for everything else, the C runtime's system for the command interpreter.
+#include "platform/files.hpp"
+
+#define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace korvex::platform {
+namespace {
+
+std::FILE* stream_of(std::intptr_t handle) {
+    return reinterpret_cast<std::FILE*>(handle);
+}
+
+bool is_dot_name(const char* name) {
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// Every name FindFirstFileA and FindNextFileA deliver for a pattern that the filter keeps.
+template <typename Filter> std::vector<std::string> find_files(const std::string& pattern, Filter keep) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found{};
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (keep(found.cFileName)) names.emplace_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+} // namespace
+
+DataFile::~DataFile() {
+    if (is_open()) std::fclose(stream_of(handle));
+}
+
+bool DataFile::open(const std::string& path, FileAccess access) {
+    if (is_open()) close();
+    const char* mode = access == FileAccess::read ? "rb" : access == FileAccess::create ? "wb" : "ab";
+    std::FILE* stream = std::fopen(path.c_str(), mode); // refuses directories
+    if (stream == nullptr) return false;
+    handle = reinterpret_cast<std::intptr_t>(stream);
+    return true;
+}
+
+std::int64_t DataFile::read(char* buffer, std::size_t capacity) {
+    if (!is_open()) return -1;
+    std::size_t count = std::fread(buffer, 1, capacity, stream_of(handle));
+    if (count == 0 && std::ferror(stream_of(handle))) return -1;
+    return static_cast<std::int64_t>(count);
+}
+
+bool DataFile::write(std::string_view bytes) {
+    if (!is_open()) return false;
+    return std::fwrite(bytes.data(), 1, bytes.size(), stream_of(handle)) == bytes.size();
+}
+
+std::optional<std::int64_t> DataFile::size() {
+    if (!is_open() || _fseeki64(stream_of(handle), 0, SEEK_END) != 0) return std::nullopt;
+    __int64 end = _ftelli64(stream_of(handle));
+    if (end < 0) return std::nullopt;
+    return static_cast<std::int64_t>(end);
+}
+
+bool DataFile::close() {
+    if (!is_open()) return false;
+    int result = std::fclose(stream_of(handle)); // also stores what the stream still holds
+    handle = no_handle;
+    return result == 0;
+}
+
+std::optional<FileIdentity> file_identity(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION information{};
+    BOOL found = GetFileInformationByHandle(file, &information);
+    CloseHandle(file);
+    if (!found) return std::nullopt;
+    return FileIdentity{information.dwVolumeSerialNumber,
+                        (std::uint64_t(information.nFileIndexHigh) << 32) | information.nFileIndexLow};
+}
+
+bool delete_file(const std::string& path) {
+    return DeleteFileA(path.c_str()) != 0;
+}
+
+bool rename_file(const std::string& old_path, const std::string& new_path) {
+    return MoveFileA(old_path.c_str(), new_path.c_str()) != 0;
+}
+
+std::optional<std::uint32_t> file_attributes(const std::string& path) {
+    DWORD word = GetFileAttributesA(path.c_str());
+    if (word == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+    return static_cast<std::uint32_t>(word);
+}
+
+bool set_file_attributes(const std::string& path, std::uint32_t word) {
+    return SetFileAttributesA(path.c_str(), word) != 0;
+}
+
+bool change_directory(const std::string& path) {
+    return SetCurrentDirectoryA(path.c_str()) != 0;
+}
+
+bool create_directory(const std::string& path) {
+    return CreateDirectoryA(path.c_str(), nullptr) != 0;
+}
+
+bool remove_directory(const std::string& path) {
+    return RemoveDirectoryA(path.c_str()) != 0;
+}
+
+std::int32_t run_shell_command(const std::string& command_line) {
+    // The C runtime starts the interpreter named by COMSPEC with "/c" and the command line.
+    return static_cast<std::int32_t>(std::system(command_line.c_str()));
+}
+
+bool is_directory_separator(char byte) {
+    return byte == '\\';
+}
+
+std::vector<std::string> matching_entries(const std::string& pattern) {
+    return find_files(pattern, [](const char*) { return true; });
+}
+
+std::vector<std::string> searchable_subdirectories() {
+    return find_files("*", [](const char* name) {
+        if (is_dot_name(name)) return false;
+        DWORD word = GetFileAttributesA(name);
+        return word != INVALID_FILE_ATTRIBUTES && (word & FILE_ATTRIBUTE_DIRECTORY) &&
+               !(word & FILE_ATTRIBUTE_SYSTEM);
+    });
+}
+
+bool enter_subdirectory(const std::string& name) {
+    return SetCurrentDirectoryA(name.c_str()) != 0;
+}
+
+DirectoryMark::DirectoryMark() {
+    DWORD length = GetCurrentDirectoryA(0, nullptr);
+    if (length == 0) return;
+    std::string current(length, '\0');
+    DWORD written = GetCurrentDirectoryA(length, current.data());
+    if (written == 0 || written >= length) return;
+    current.resize(written);
+    path = std::move(current);
+    handle = 0;
+}
+
+DirectoryMark::DirectoryMark(DirectoryMark&& other) noexcept
+    : handle(other.handle), path(std::move(other.path)) {
+    other.handle = -1;
+}
+
+DirectoryMark& DirectoryMark::operator=(DirectoryMark&& other) noexcept {
+    handle = other.handle;
+    path = std::move(other.path);
+    other.handle = -1;
+    return *this;
+}
+
+DirectoryMark::~DirectoryMark() = default;
+
+bool DirectoryMark::is_valid() const {
+    return handle >= 0;
+}
+
+bool DirectoryMark::return_to() const {
+    return handle >= 0 && SetCurrentDirectoryA(path.c_str()) != 0;
+}
+
+} // namespace korvex::platform
