@@ -115,9 +115,9 @@ class DirectoryMark {
     std::string path;
 };
 
-// Windows wildcard matching of a whole name: "*" any run of bytes, "?" any one byte (or none at the
-// end of the name or before a "."), a "." that may also match the end of a name without one, and
-// letter case ignored for A to Z.
+// Windows wildcard matching of a whole name: "*" any run of bytes (one that stands before a "."
+// not past the name's last "."), "?" any one byte (or none at the end of the name or before a
+// "."), a "." that also matches the end of a name, and letter case ignored for A to Z.
 bool wildcard_match(std::string_view pattern, std::string_view name);
 
 } // namespace korvex::platform

@@ -1,0 +1,248 @@
+// The file instructions in-process, in a fresh temporary directory: limits and block boundaries of
+// line reads, failed writes, attribute mapping, and walks through links and deep trees.
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "platform/files.hpp"
+#include "test_support.hpp"
+
+namespace korvex::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Runs each test in its own empty directory and returns to the previous one afterwards.
+class FilesTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        previous = fs::current_path();
+        std::random_device seed;
+        work = fs::temp_directory_path() / ("korvex-files-" + std::to_string(seed()));
+        fs::create_directories(work);
+        fs::current_path(work);
+    }
+    void TearDown() override {
+        fs::current_path(previous);
+        std::error_code ignored;
+        fs::permissions(work, fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(work, ignored);
+    }
+
+    static void write_file(const fs::path& path, const std::string& content) {
+        fs::create_directories(fs::absolute(path).parent_path());
+        std::ofstream(path, std::ios::binary) << content;
+    }
+    static std::string file_content(const fs::path& path) {
+        std::ifstream stream(path, std::ios::binary);
+        std::ostringstream content;
+        content << stream.rdbuf();
+        return content.str();
+    }
+
+    fs::path previous;
+    fs::path work;
+};
+
+TEST(WildcardMatch, FollowsTheWindowsRules) {
+    using platform::wildcard_match;
+    EXPECT_TRUE(wildcard_match("*.txt", "notes.txt"));
+    EXPECT_TRUE(wildcard_match("*.txt", "NOTES.TXT"));
+    EXPECT_TRUE(wildcard_match("*.TXT", "notes.txt"));
+    EXPECT_FALSE(wildcard_match("*.txt", "notes.txt.bak"));
+    EXPECT_FALSE(wildcard_match("*.txt", "notes"));
+    EXPECT_TRUE(wildcard_match("*", ".hidden"));
+    EXPECT_TRUE(wildcard_match("*.*", "README"));
+    EXPECT_TRUE(wildcard_match("*.", "README"));
+    EXPECT_FALSE(wildcard_match("*.", "notes.txt"));
+    EXPECT_TRUE(wildcard_match("a?c", "abc"));
+    EXPECT_FALSE(wildcard_match("a?c", "ac"));
+    EXPECT_TRUE(wildcard_match("file?", "file"));
+    EXPECT_TRUE(wildcard_match("a??.txt", "a.txt"));
+    EXPECT_TRUE(wildcard_match("", ""));
+    EXPECT_FALSE(wildcard_match("", "a"));
+    EXPECT_FALSE(wildcard_match("abc", "ab"));
+    // Many stars against a long name take polynomial, not exponential, time.
+    EXPECT_FALSE(wildcard_match("*a*a*a*a*a*a*a*a*a*a*b", std::string(250, 'a')));
+}
+
+TEST_F(FilesTest, ReadLimitsAreThoseScriptsRelyOn) {
+    write_file("long.txt", std::string(40000, 'x'));
+    std::string cut_by_cr = std::string(32767, 'y') + "\r" + std::string(10, 'y');
+    write_file("cr.txt", cut_by_cr);
+    ScriptRun script("");
+    script.execute("R024[31]'long.txt''0'");
+    EXPECT_EQ(script.variable("31").size(), 32767u);
+    script.execute("R024[31]'long.txt''1'");
+    EXPECT_EQ(script.variable("31").size(), 32768u);
+    script.execute("R024[31]'cr.txt''1'");
+    EXPECT_EQ(script.variable("31"), std::string(32767, 'y'));
+}
+
+TEST_F(FilesTest, LinesAcrossBlockBoundariesReadAsWhenReadByteByByte) {
+    std::mt19937 random(7);
+    std::vector<std::string> lines;
+    std::string content;
+    for (int number = 0; number < 30000; ++number) {
+        std::string line(random() % 23, static_cast<char>('a' + number % 26));
+        lines.push_back(line);
+        content += line + (number % 3 == 0 ? "\r\n" : "\n");
+    }
+    write_file("many.txt", content);
+    ScriptRun script("");
+    for (int number : {1, 2, 2979, 2980, 2981, 5000, 12345, 20000, 29999, 30000}) {
+        script.execute("R024[31]'many.txt''" + std::to_string(number) + "'");
+        EXPECT_EQ(script.variable("31"), lines[number - 1]) << "line " << number;
+        EXPECT_EQ(script.variable("0"), "0");
+    }
+    script.execute("R024[31]'many.txt''30001'");
+    EXPECT_EQ(script.variable("31"), "");
+    script.execute("R024[31]'many.txt''30002'");
+    EXPECT_EQ(script.variable("31"), "EOF");
+}
+
+TEST_F(FilesTest, ReadIntoTheResultVariableKeepsTheWriteOrder) {
+    write_file("a.txt", "first\n");
+    ScriptRun script("");
+    script.execute("R024[0]'a.txt''1'");
+    EXPECT_EQ(script.variable("0"), "first");
+    script.execute("R024[0]'a.txt''3'");
+    EXPECT_EQ(script.variable("0"), "-1");
+}
+
+TEST_F(FilesTest, AppendWritesUpToTheFirstZeroByteWithCrLf) {
+    ScriptRun script("");
+    script.execute(std::string("R025'a.txt''ab\0cd'", 18));
+    script.execute("R025'a.txt''x\r\ny'");
+    EXPECT_EQ(file_content("a.txt"), "ab\r\nx\r\r\ny\r\n");
+    EXPECT_EQ(script.variable("0"), "0");
+}
+
+TEST_F(FilesTest, FailedWritesReportFailure) {
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no device that refuses writes";
+    write_file("source.txt", "some bytes");
+    ScriptRun script("");
+    script.execute("R025'/dev/full''text'");
+    EXPECT_EQ(script.variable("0"), "-1");
+    script.execute("R026'source.txt''/dev/full'");
+    EXPECT_EQ(script.variable("0"), "-1");
+}
+
+TEST_F(FilesTest, CopyCarriesLargeFilesAndRefusesToCopyAFileOntoItself) {
+    std::string content(3'000'000, '\0');
+    std::mt19937 random(11);
+    for (char& byte : content)
+        byte = static_cast<char>(random());
+    write_file("big.bin", content);
+    fs::create_hard_link("big.bin", "alias.bin");
+    ScriptRun script("");
+    script.execute("R026'big.bin''copy.bin'");
+    EXPECT_EQ(script.variable("0"), "0");
+    EXPECT_EQ(file_content("copy.bin"), content);
+    script.execute("R026'big.bin''alias.bin'");
+    EXPECT_EQ(script.variable("0"), "-1");
+    EXPECT_EQ(file_content("big.bin"), content);
+}
+
+TEST_F(FilesTest, SizeOfAMissingFileLeavesTheResultVariable) {
+    write_file("five.txt", "12345");
+    ScriptRun script("");
+    script.execute("R001[0]'before'");
+    script.execute("R035[31]'five.txt'");
+    script.execute("R035[32]'missing.txt'");
+    EXPECT_EQ(script.variable("31"), "5");
+    EXPECT_EQ(script.variable("32"), "-1");
+    EXPECT_EQ(script.variable("0"), "before");
+}
+
+TEST_F(FilesTest, AttributesMapOntoNameAndPermissions) {
+    write_file(".dotted", "x");
+    write_file("plain.txt", "x");
+    ScriptRun script("");
+    script.execute("R039[31]'.dotted''HIDDEN'");
+    script.execute("R039[32]'plain.txt''5'");
+    script.execute("R039[33]'plain.txt''NORMAL'");
+    script.execute("R039[34]'sub\\..\\.dotted''hidden'");
+    EXPECT_EQ(script.variable("31"), "0");
+    EXPECT_EQ(script.variable("32"), "-1");
+    EXPECT_EQ(script.variable("33"), "0");
+    EXPECT_EQ(script.variable("34"), "-1"); // the missing directory sub makes the path missing
+
+    for (const char* refused : {"HIDDEN", "ARCHIVE", "SYSTEM", "COMPRESSED", "DIRECTORY"}) {
+        script.execute(std::string("R040'plain.txt''") + refused + "'");
+        EXPECT_EQ(script.variable("0"), "-1") << refused;
+    }
+    script.execute("R040'.dotted''HIDDEN'"); // already hidden: nothing to change
+    EXPECT_EQ(script.variable("0"), "0");
+
+    script.execute("R040'plain.txt''READONLY'");
+    EXPECT_EQ(script.variable("0"), "0");
+    EXPECT_EQ(fs::status("plain.txt").permissions() & fs::perms::owner_write, fs::perms::none);
+    script.execute("R039[31]'plain.txt''NORMAL'");
+    EXPECT_EQ(script.variable("31"), "-1");
+    script.execute("R040'plain.txt''normal'");
+    EXPECT_NE(fs::status("plain.txt").permissions() & fs::perms::owner_write, fs::perms::none);
+}
+
+TEST_F(FilesTest, ShellCommandReportsExitStatusAndKilledCommands) {
+    ScriptRun script("");
+    script.execute("R014'exit 7'");
+    EXPECT_EQ(script.variable("0"), "7");
+    script.execute("R014'kill -9 $$'");
+    EXPECT_EQ(script.variable("0"), "137");
+}
+
+TEST_F(FilesTest, SearchThroughALinkKeepsThePathsOfLaterEntries) {
+    write_file("tree/b/c.txt", "c");
+    write_file("elsewhere/x.txt", "x");
+    write_file("elsewhere/y/z.txt", "z");
+    fs::create_directory_symlink("../elsewhere", "tree/a_link");
+    ScriptRun script("");
+    script.execute("R034[31]'tree\\*.txt''0'");
+    EXPECT_EQ(script.variable("31"), "a_link\\x.txt|a_link\\y\\z.txt|b\\c.txt");
+    EXPECT_EQ(fs::current_path(), work);
+}
+
+TEST_F(FilesTest, SearchEndsInTheDirectoryOfVariableTwo) {
+    write_file("tree/sub/a.txt", "a");
+    ScriptRun script("");
+    script.execute("R001[2]'" + (work / "tree" / "sub").string() + "'");
+    script.execute("R034[31]'tree\\*.txt''0'");
+    EXPECT_EQ(script.variable("31"), "sub\\a.txt");
+    EXPECT_EQ(fs::current_path(), work / "tree" / "sub");
+}
+
+TEST_F(FilesTest, SearchSkipsDirectoriesItCannotEnter) {
+    write_file("tree/a/one.txt", "1");
+    write_file("tree/b/two.txt", "2");
+    write_file("tree/c/three.txt", "3");
+    fs::permissions("tree/b", fs::perms::none);
+    std::error_code denied;
+    fs::directory_iterator probe("tree/b", denied);
+    if (!denied) GTEST_SKIP() << "permissions do not bind this user";
+    ScriptRun script("");
+    script.execute("R034[31]'tree\\*.txt''0'");
+    EXPECT_EQ(script.variable("31"), "a\\one.txt|c\\three.txt");
+    fs::permissions("tree/b", fs::perms::owner_all);
+}
+
+TEST_F(FilesTest, DeepTreesAreWalkedToTheDepthAskedFor) {
+    fs::path deepest;
+    for (int level = 0; level < 300; ++level)
+        deepest /= "d";
+    fs::create_directories("tree" / deepest);
+    write_file("tree" / deepest / "bottom.txt", "b");
+    ScriptRun script("");
+    script.execute("R034[31]'tree\\*.txt''0'"); // 255 levels, above the bottom
+    EXPECT_EQ(script.variable("31"), "");
+    script.execute("R034[31]'tree\\*.txt''1000'");
+    std::string expected;
+    for (int level = 0; level < 300; ++level)
+        expected += "d\\";
+    EXPECT_EQ(script.variable("31"), expected + "bottom.txt");
+    EXPECT_EQ(fs::current_path(), work);
+}
+
+} // namespace
+} // namespace korvex::testing
