@@ -19,9 +19,10 @@ Expectations stand in the listing's own comment lines, which the packer ignores:
   #@ raw HEX                  pack exactly these stream bytes instead of the listing's records
   #@ no-stream                run the bare runtime, with nothing appended
   #@ only posix|windows       run on one platform only
-  #@ helper NAME              copy the helper program (--helper) into the run directory as NAME (NAME.exe
-                              on Windows), where the program finds it by that name: Windows looks in the
-                              current directory, and on POSIX the run directory is put in front of PATH
+  #@ helper NAME [AS]         copy the helper program NAME (given with --helper NAME=PATH) into the run
+                              directory as AS (default NAME; AS.exe on Windows), where the program finds
+                              it by that name: Windows looks in the current directory, and on POSIX the
+                              run directory is put in front of PATH
 """
 import argparse
 import os
@@ -72,7 +73,8 @@ def main():
     parser.add_argument("--packer", required=True)
     parser.add_argument("--runtime", required=True)
     parser.add_argument("--platform", choices=["posix", "windows"], required=True)
-    parser.add_argument("--helper", help="the helper program that scripts start (tests/helpers)")
+    parser.add_argument("--helper", action="append", default=[], metavar="NAME=PATH",
+                        help="a program that scripts may start (tests/helpers)")
     parser.add_argument("--keep", action="store_true", help="keep the temporary directory")
     parser.add_argument("script")
     options = parser.parse_args()
@@ -120,11 +122,13 @@ def main():
             elif key == "setup-dir":
                 os.makedirs(os.path.join(run_dir, value), exist_ok=True)
             elif key == "helper":
-                if not options.helper:
-                    print("FAIL: the script needs a helper program and none was given")
+                helpers = dict(h.partition("=")[::2] for h in options.helper)
+                name, _, copy_as = value.partition(" ")
+                if name not in helpers:
+                    print("FAIL: the script needs the helper program %s and none was given" % name)
                     return 1
                 suffix = ".exe" if options.platform == "windows" else ""
-                shutil.copy(options.helper, os.path.join(run_dir, value + suffix))
+                shutil.copy(helpers[name], os.path.join(run_dir, (copy_as or name) + suffix))
 
         environment = dict(os.environ)
         environment["KORVEX_DESKTOP"] = "scripted:answers.txt"

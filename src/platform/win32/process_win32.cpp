@@ -45,7 +45,7 @@ bool wait_serviced(HANDLE process) {
     }
 }
 
-using MciSendStringFunction = MCIERROR(WINAPI*)(LPCSTR, LPSTR, UINT, HWND);
+using MciSendStringFunction = DWORD(WINAPI*)(LPCSTR, LPSTR, UINT, HWND);
 
 // The multimedia interpreter lives in winmm, loaded on first use and kept for the whole run so
 // that devices a script opened stay open until it closes them.
@@ -94,7 +94,8 @@ bool set_environment_variable(std::string_view name, std::string_view value) {
     std::string text_value = c_text(value);
     if (text_name.empty() || text_name.find('=') != std::string::npos) return false;
     if (!SetEnvironmentVariableA(text_name.c_str(), text_value.c_str())) return false;
-    _putenv_s(text_name.c_str(), text_value.c_str());
+    // The C runtime would take an empty value for a removal.
+    if (!text_value.empty()) _putenv_s(text_name.c_str(), text_value.c_str());
     return true;
 }
 
