@@ -77,6 +77,8 @@ TEST(ReadRealNumber, FollowsTheGrammar) {
         {"nan", 0},     {"NAN(1)", 0},
         {"12 34", 12},  {"1e0000000000000000002", 100},
         {"0.1", 0.1},   {"123456789012345678901234567890", 123456789012345678901234567890.0},
+        {"5.e3", 5000}, {".5e1", 5},
+        {"-.e1", 0},    {"00.0100", 0.01},
     };
     for (const Case& c : cases)
         EXPECT_EQ(read_real_number(c.text), c.expected) << '"' << c.text << '"';
