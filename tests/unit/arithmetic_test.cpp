@@ -161,16 +161,5 @@ TEST(RandomNumbers, ReportAMaximumBelowZeroAndStillCountTheDraw) {
     EXPECT_EQ(run.script.variable("0"), "0");
 }
 
-TEST(RandomNumbers, StayWithinTheRange) {
-    RandomRun run;
-    for (int i = 0; i < 2000; ++i) {
-        if (i % 10 == 0) run.clock += 7919;
-        std::int32_t small = std::stoi(run.draw("6"));
-        std::int32_t large = std::stoi(run.draw("100000"));
-        ASSERT_TRUE(small >= 0 && small <= 6) << small;
-        ASSERT_TRUE(large >= 0 && large <= 32767) << large;
-    }
-}
-
 } // namespace
 } // namespace korvex::testing

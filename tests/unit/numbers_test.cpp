@@ -112,11 +112,5 @@ TEST(ReadRealNumber, KeepsThePointWhateverTheLocale) {
     std::setlocale(LC_NUMERIC, saved.c_str());
 }
 
-TEST(WholeNumberText, WritesSignedDecimal) {
-    EXPECT_EQ(whole_number_text(0), "0");
-    EXPECT_EQ(whole_number_text(-28), "-28");
-    EXPECT_EQ(whole_number_text(std::numeric_limits<std::int64_t>::min()), "-9223372036854775808");
-}
-
 } // namespace
 } // namespace korvex
