@@ -30,8 +30,9 @@ std::optional<std::int32_t> run_program_and_wait(std::string_view command_line, 
 std::int32_t open_with_shell(std::string_view file);
 
 // Sets a variable of the process environment, which programs started later inherit. The name is
-// matched without regard to letter case; an existing entry keeps its spelling. False when the
-// environment refuses the name.
+// matched without regard to letter case; where the system itself tells spellings apart (POSIX), an
+// existing entry keeps its spelling, so that programs looking it up by that spelling still find it.
+// False when the environment refuses the name.
 bool set_environment_variable(std::string_view name, std::string_view value);
 // Removes every entry of that name (letter case ignored); no such entry is no error.
 void remove_environment_variable(std::string_view name);
