@@ -24,10 +24,15 @@ std::string c_text(std::string_view text) {
     return std::string(text.substr(0, text.find('\0')));
 }
 
-// Hands every message waiting for the runtime's thread to its window.
-void service_windows() {
+// Hands every message waiting for the runtime's thread to its window. A quit request is not for
+// this wait: it is kept and put back when the wait is over.
+void service_windows(std::optional<WPARAM>& quit_request) {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            quit_request = message.wParam;
+            continue;
+        }
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
@@ -37,12 +42,14 @@ void service_windows() {
 // wakes for the process and for every message, and each wake-up empties the queue. True when the
 // process has ended.
 bool wait_serviced(HANDLE process) {
-    for (;;) {
-        DWORD woken = MsgWaitForMultipleObjectsEx(1, &process, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        if (woken == WAIT_OBJECT_0) return true;
-        if (woken != WAIT_OBJECT_0 + 1) return WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
-        service_windows();
-    }
+    std::optional<WPARAM> quit_request;
+    DWORD woken;
+    while ((woken = MsgWaitForMultipleObjectsEx(1, &process, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE)) ==
+           WAIT_OBJECT_0 + 1)
+        service_windows(quit_request);
+    bool ended = woken == WAIT_OBJECT_0 || WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+    if (quit_request) PostQuitMessage(static_cast<int>(*quit_request));
+    return ended;
 }
 
 using MciSendStringFunction = DWORD(WINAPI*)(LPCSTR, LPSTR, UINT, HWND);
