@@ -2,7 +2,9 @@
 // directory calls for everything else, the C runtime's system for the command interpreter.
 #include "platform/files.hpp"
 
+#ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
+#endif
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
