@@ -2,7 +2,7 @@
 // opens its file, works and closes it again; nothing stays open between instructions.
 #include <algorithm>
 #include <cstring>
-#include <vector>
+#include <memory>
 
 #include "core/numbers.hpp"
 #include "core/operands.hpp"
@@ -26,24 +26,24 @@ constexpr std::size_t block_size = 65536;
 // Hands out a file's bytes a block at a time.
 class BlockReader {
   public:
-    explicit BlockReader(DataFile& file) : file(file), block(block_size) {}
+    explicit BlockReader(DataFile& file) : file(file), block(new char[block_size]) {}
 
     // The bytes not yet taken, read from the file when none are left; empty at the end or on an error.
     std::string_view available() {
         if (position == filled && !failed) {
-            std::int64_t count = file.read(block.data(), block.size());
+            std::int64_t count = file.read(block.get(), block_size);
             failed = count < 0;
             filled = count > 0 ? static_cast<std::size_t>(count) : 0;
             position = 0;
         }
-        return std::string_view(block.data() + position, filled - position);
+        return std::string_view(block.get() + position, filled - position);
     }
     void take(std::size_t count) { position += count; }
     bool read_failed() const { return failed; }
 
   private:
     DataFile& file;
-    std::vector<char> block;
+    std::unique_ptr<char[]> block; // not cleared: only bytes read are looked at
     std::size_t position = 0;
     std::size_t filled = 0;
     bool failed = false;
