@@ -57,6 +57,15 @@ def unescape(text):
     return bytes(out)
 
 
+def helper_entry(option):
+    """NAME=PATH, or a bare PATH named by its file name without ".exe"."""
+    name, equals, path = option.partition("=")
+    if equals and os.sep not in name and "/" not in name:
+        return name, path
+    base = os.path.basename(option)
+    return (base[:-4] if base.lower().endswith(".exe") else base), option
+
+
 def read_directives(path):
     directives = []
     with open(path, "rb") as listing:
@@ -73,8 +82,8 @@ def main():
     parser.add_argument("--packer", required=True)
     parser.add_argument("--runtime", required=True)
     parser.add_argument("--platform", choices=["posix", "windows"], required=True)
-    parser.add_argument("--helper", action="append", default=[], metavar="NAME=PATH",
-                        help="a program that scripts may start (tests/helpers)")
+    parser.add_argument("--helper", action="append", default=[], metavar="[NAME=]PATH",
+                        help="a program that scripts may start (tests/helpers), named NAME or by its file")
     parser.add_argument("--keep", action="store_true", help="keep the temporary directory")
     parser.add_argument("script")
     options = parser.parse_args()
@@ -122,7 +131,7 @@ def main():
             elif key == "setup-dir":
                 os.makedirs(os.path.join(run_dir, value), exist_ok=True)
             elif key == "helper":
-                helpers = dict(h.partition("=")[::2] for h in options.helper)
+                helpers = dict(helper_entry(h) for h in options.helper)
                 name, _, copy_as = value.partition(" ")
                 if name not in helpers:
                     print("FAIL: the script needs the helper program %s and none was given" % name)
