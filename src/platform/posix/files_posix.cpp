@@ -214,7 +214,15 @@ bool enter_subdirectory(const std::string& name) {
     return chdir(name.c_str()) == 0;
 }
 
-DirectoryMark::DirectoryMark() : handle(::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+// A path-only handle where the system has one, so that a directory without read permission can
+// still be marked.
+#ifdef O_PATH
+constexpr int mark_flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+#else
+constexpr int mark_flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+#endif
+
+DirectoryMark::DirectoryMark() : handle(::open(".", mark_flags)) {}
 
 DirectoryMark::DirectoryMark(DirectoryMark&& other) noexcept
     : handle(other.handle), path(std::move(other.path)) {
