@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/script_image.hpp"
@@ -62,6 +63,15 @@ struct Runtime {
     std::int32_t block_depth = 0;
     RecordStack loop_stack;
     RecordStack return_stack;
+    // What a scan from the start of the stream found, kept because the stream never changes: the
+    // record of each label reached, and the loops open at a record, so later jumps, calls and
+    // returns need not read the stream again.
+    struct ScannedPosition {
+        std::int32_t record = 0;
+        RecordStack open_loops;
+    };
+    std::unordered_map<std::string, ScannedPosition> label_positions;
+    std::unordered_map<std::int32_t, RecordStack> open_loops_at_record;
 
     // Operands that a dialog instruction hands to the dialog run of the main loop.
     std::string dialog_title;

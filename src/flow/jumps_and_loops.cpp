@@ -18,13 +18,28 @@ void replay_loop_record(Runtime& runtime, std::uint32_t code) {
     else if (code == until_code) runtime.loop_stack.pop();
 }
 
+// Leaves the reader behind a record found by an earlier scan, with the loops open there.
+bool return_to_scanned_position(Runtime& runtime, std::int32_t record, const RecordStack& open_loops) {
+    std::optional<std::string_view> text = runtime.script.seek_record(record);
+    if (!text) return false;
+    runtime.current_instruction = *text;
+    runtime.instruction_counter = record;
+    runtime.loop_stack = open_loops;
+    return true;
+}
+
 void scan_to_label(Runtime& runtime, const std::string& name) {
+    if (auto known = runtime.label_positions.find(name); known != runtime.label_positions.end())
+        if (return_to_scanned_position(runtime, known->second.record, known->second.open_loops)) return;
     runtime.instruction_counter = 0;
     runtime.loop_stack.clear();
     while (!runtime.script.at_end()) {
         runtime.current_instruction = read_instruction(runtime);
         std::uint32_t code = opcode_number(runtime.current_instruction);
-        if (code == label_code && std::string_view(runtime.current_instruction).substr(4) == name) return;
+        if (code == label_code && std::string_view(runtime.current_instruction).substr(4) == name) {
+            runtime.label_positions[name] = {runtime.instruction_counter, runtime.loop_stack};
+            return;
+        }
         replay_loop_record(runtime, code);
     }
 }
@@ -55,12 +70,15 @@ std::int32_t handle_return(Runtime& runtime) {
     rewind_stream(runtime);
     std::int32_t target = runtime.return_stack.top();
     runtime.return_stack.pop();
+    if (auto known = runtime.open_loops_at_record.find(target); known != runtime.open_loops_at_record.end())
+        if (return_to_scanned_position(runtime, target, known->second)) return status_continue;
     runtime.instruction_counter = 0;
     runtime.loop_stack.clear();
     do {
         runtime.current_instruction = read_instruction(runtime);
         replay_loop_record(runtime, opcode_number(runtime.current_instruction));
     } while (runtime.instruction_counter < target);
+    runtime.open_loops_at_record[target] = runtime.loop_stack;
     return status_continue;
 }
 
