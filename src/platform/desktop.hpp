@@ -59,7 +59,7 @@ struct ListDialog {
 };
 
 class Desktop {
-public:
+  public:
     virtual ~Desktop() = default;
 
     // Shows a modal box; returns the pressed button's code, or button_code::none when it cannot be shown.
@@ -85,12 +85,17 @@ public:
 // scripted one (answers from a file, every operation written to a transcript).
 std::unique_ptr<Desktop> make_console_desktop();
 // Nothing when the answer file cannot be read or the transcript cannot be written.
-std::unique_ptr<Desktop> make_scripted_desktop(const std::string& answer_file, const std::string& transcript_file);
+std::unique_ptr<Desktop> make_scripted_desktop(const std::string& answer_file,
+                                               const std::string& transcript_file);
 std::unique_ptr<Desktop> make_scripted_desktop_from_text(std::string answers, std::string* transcript);
 
 // The platform's own desktop: the windows of Win32, or the console elsewhere. Nothing when its windows
 // cannot be created.
 std::unique_ptr<Desktop> make_native_desktop();
+// The desktop with the platform's own dialog windows made beside it, as start-up requires even when
+// another desktop answers (on Windows: the window class and the hidden windows). Nothing when they
+// cannot be made; elsewhere the desktop itself.
+std::unique_ptr<Desktop> attach_native_windows(std::unique_ptr<Desktop> desktop);
 
 // The desktop chosen by the environment variable KORVEX_DESKTOP ("console", "scripted:FILE", or on
 // Windows "win32", the default there). Nothing when it cannot be made: the runtime then ends with status 0.

@@ -9,8 +9,9 @@ std::unique_ptr<Desktop> make_desktop_from_environment() {
     const std::string_view scripted = "scripted:";
     if (setting.compare(0, scripted.size(), scripted) == 0) {
         std::string answers = setting.substr(scripted.size());
-        std::string transcript = platform::environment_variable("KORVEX_TRANSCRIPT").value_or(answers + ".transcript");
-        return make_scripted_desktop(answers, transcript);
+        std::string transcript =
+            platform::environment_variable("KORVEX_TRANSCRIPT").value_or(answers + ".transcript");
+        return attach_native_windows(make_scripted_desktop(answers, transcript));
     }
     if (setting == "console") return make_console_desktop();
     return make_native_desktop();

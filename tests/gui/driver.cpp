@@ -1,0 +1,323 @@
+// The GUI test driver (tests only): finds another program's windows by title, reports their class,
+// place, size and the texts of their controls, and sets texts, presses buttons or closes windows.
+//
+//   korvex_gui_driver COMMAND... ; commands run in order on the "current" window:
+//     wait TITLE [SECONDS]   wait for a visible top-level window with that title; it becomes current
+//     show                   report the current window and its controls
+//     family CLASS           report every top-level window of that class in the current window's process
+//     set-text ID TEXT       set the text of the control with that id (backslash escapes in TEXT)
+//     select ID INDEX        select an entry of the list box with that id
+//     press ID               press the button with that id (as its click notification does)
+//     key ID VK              type the virtual key VK (decimal) into the control with that id
+//     close                  close the current window as its close button does
+//     gone [SECONDS]         wait until the current window is hidden or destroyed
+//     clipboard-set TEXT     put TEXT (backslash escapes) on the clipboard as CF_TEXT
+//     clipboard-get          report the clipboard's CF_TEXT
+//   Exit status 0 when every command succeeded, 2 when one failed (the reason on standard error).
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Failure {
+    std::string reason;
+};
+
+std::string escaped(const std::string& text) {
+    std::string out;
+    for (unsigned char c : text) {
+        if (c == '\\' || c == '"') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c < 0x20 || c >= 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+std::string unescaped(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        char e = text[++i];
+        if (e == 'n')
+            out += '\n';
+        else if (e == 'r')
+            out += '\r';
+        else if (e == 't')
+            out += '\t';
+        else if (e == '0')
+            out += '\0';
+        else if (e == 'x' && i + 2 < text.size()) {
+            out += static_cast<char>(std::strtol(text.substr(i + 1, 2).c_str(), nullptr, 16));
+            i += 2;
+        } else
+            out += e;
+    }
+    return out;
+}
+
+std::string class_of(HWND window) {
+    char name[256] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+bool same_class(const std::string& left, const char* right) {
+    return lstrcmpiA(left.c_str(), right) == 0;
+}
+
+// A message to another process's window, given up when that process does not answer.
+bool send_with_timeout(HWND window, UINT message, WPARAM wparam, LPARAM lparam, DWORD_PTR* result) {
+    return SendMessageTimeoutA(window, message, wparam, lparam, SMTO_ABORTIFHUNG, 3000, result) != 0;
+}
+
+// Edit controls keep their text themselves, so it is asked for; other windows' texts are read
+// without a message, which works while their program waits outside a message loop.
+std::string text_of(HWND window) {
+    std::string window_class = class_of(window);
+    if (same_class(window_class, "Edit")) {
+        DWORD_PTR length = 0;
+        if (!send_with_timeout(window, WM_GETTEXTLENGTH, 0, 0, &length)) return "<no answer>";
+        std::vector<char> buffer(length + 2);
+        DWORD_PTR copied = 0;
+        send_with_timeout(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+                          &copied);
+        return std::string(buffer.data(), copied < buffer.size() ? copied : 0);
+    }
+    int length = GetWindowTextLengthA(window);
+    std::vector<char> buffer(static_cast<std::size_t>(length > 0 ? length : 0) + 2);
+    int copied = GetWindowTextA(window, buffer.data(), static_cast<int>(buffer.size()));
+    return std::string(buffer.data(), copied > 0 ? static_cast<std::size_t>(copied) : 0);
+}
+
+void report_list_items(HWND list) {
+    DWORD_PTR count = 0, selected = 0;
+    if (!send_with_timeout(list, LB_GETCOUNT, 0, 0, &count)) return;
+    send_with_timeout(list, LB_GETCURSEL, 0, 0, &selected);
+    std::printf("  items count=%d selected=%d\n", static_cast<int>(count), static_cast<int>(selected));
+    for (DWORD_PTR i = 0; i < count; ++i) {
+        DWORD_PTR length = 0;
+        send_with_timeout(list, LB_GETTEXTLEN, i, 0, &length);
+        std::vector<char> buffer(length + 2);
+        DWORD_PTR copied = 0;
+        send_with_timeout(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buffer.data()), &copied);
+        std::printf("  item %d \"%s\"\n", static_cast<int>(i),
+                    escaped(std::string(buffer.data(), copied <= length ? copied : 0)).c_str());
+    }
+}
+
+BOOL CALLBACK report_control(HWND control, LPARAM parent_value) {
+    HWND parent = reinterpret_cast<HWND>(parent_value);
+    if (GetParent(control) != parent) return TRUE;
+    RECT box{};
+    GetWindowRect(control, &box);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&box), 2);
+    std::string window_class = class_of(control);
+    std::printf("  control id=%d class=%s text=\"%s\" x=%ld y=%ld width=%ld height=%ld style=0x%08lX "
+                "exstyle=0x%08lX visible=%d\n",
+                GetDlgCtrlID(control), window_class.c_str(), escaped(text_of(control)).c_str(), box.left,
+                box.top, box.right - box.left, box.bottom - box.top,
+                static_cast<unsigned long>(GetWindowLongA(control, GWL_STYLE)),
+                static_cast<unsigned long>(GetWindowLongA(control, GWL_EXSTYLE)),
+                IsWindowVisible(control) ? 1 : 0);
+    if (same_class(window_class, "ListBox")) report_list_items(control);
+    return TRUE;
+}
+
+void report_window(HWND window) {
+    RECT box{}, client{};
+    GetWindowRect(window, &box);
+    GetClientRect(window, &client);
+    std::printf(
+        "window class=%s title=\"%s\" x=%ld y=%ld width=%ld height=%ld client_width=%ld client_height=%ld "
+        "style=0x%08lX exstyle=0x%08lX visible=%d\n",
+        class_of(window).c_str(), escaped(text_of(window)).c_str(), box.left, box.top, box.right - box.left,
+        box.bottom - box.top, client.right, client.bottom,
+        static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)),
+        static_cast<unsigned long>(GetWindowLongA(window, GWL_EXSTYLE)), IsWindowVisible(window) ? 1 : 0);
+    EnumChildWindows(window, report_control, reinterpret_cast<LPARAM>(window));
+}
+
+struct WindowSearch {
+    std::string title;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK match_title(HWND window, LPARAM search_value) {
+    auto* search = reinterpret_cast<WindowSearch*>(search_value);
+    if (IsWindowVisible(window) && text_of(window) == search->title) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+struct FamilySearch {
+    DWORD process = 0;
+    std::string window_class;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK match_family(HWND window, LPARAM search_value) {
+    auto* search = reinterpret_cast<FamilySearch*>(search_value);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == search->process && same_class(class_of(window), search->window_class.c_str()))
+        search->found.push_back(window);
+    return TRUE;
+}
+
+HWND wait_for_window(const std::string& title, double seconds) {
+    DWORD deadline = GetTickCount() + static_cast<DWORD>(seconds * 1000);
+    for (;;) {
+        WindowSearch search{title};
+        EnumWindows(match_title, reinterpret_cast<LPARAM>(&search));
+        if (search.found) return search.found;
+        if (static_cast<LONG>(GetTickCount() - deadline) >= 0)
+            throw Failure{"no window titled \"" + title + "\""};
+        Sleep(50);
+    }
+}
+
+HWND control_of(HWND window, const std::string& id_text) {
+    if (window == nullptr) throw Failure{"no current window"};
+    HWND control = GetDlgItem(window, std::atoi(id_text.c_str()));
+    if (control == nullptr) throw Failure{"no control with id " + id_text};
+    return control;
+}
+
+void set_clipboard(const std::string& text) {
+    for (int attempt = 0; !OpenClipboard(nullptr); ++attempt) {
+        if (attempt == 40) throw Failure{"the clipboard cannot be opened"};
+        Sleep(50);
+    }
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    char* bytes = static_cast<char*>(GlobalLock(block));
+    memcpy(bytes, text.c_str(), text.size() + 1);
+    GlobalUnlock(block);
+    bool stored = SetClipboardData(CF_TEXT, block) != nullptr;
+    CloseClipboard();
+    if (!stored) throw Failure{"the clipboard refused the text"};
+}
+
+std::string clipboard() {
+    for (int attempt = 0; !OpenClipboard(nullptr); ++attempt) {
+        if (attempt == 40) throw Failure{"the clipboard cannot be opened"};
+        Sleep(50);
+    }
+    std::string text;
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        if (const char* bytes = static_cast<const char*>(GlobalLock(data))) {
+            text.assign(bytes, strnlen(bytes, GlobalSize(data)));
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+void run(const std::vector<std::string>& arguments) {
+    HWND current = nullptr;
+    auto argument = [&](std::size_t& i) -> const std::string& {
+        if (i + 1 >= arguments.size()) throw Failure{"missing argument after " + arguments[i]};
+        return arguments[++i];
+    };
+    auto optional_seconds = [&](std::size_t& i) {
+        if (i + 1 < arguments.size() && !arguments[i + 1].empty() &&
+            isdigit(static_cast<unsigned char>(arguments[i + 1][0])))
+            return std::atof(arguments[++i].c_str());
+        return 20.0;
+    };
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& command = arguments[i];
+        if (command == "wait") {
+            const std::string& title = argument(i);
+            current = wait_for_window(title, optional_seconds(i));
+            std::printf("found \"%s\"\n", escaped(title).c_str());
+        } else if (command == "show") {
+            if (current == nullptr) throw Failure{"no current window"};
+            report_window(current);
+        } else if (command == "family") {
+            if (current == nullptr) throw Failure{"no current window"};
+            FamilySearch search;
+            search.window_class = argument(i);
+            GetWindowThreadProcessId(current, &search.process);
+            EnumWindows(match_family, reinterpret_cast<LPARAM>(&search));
+            for (HWND window : search.found)
+                report_window(window);
+        } else if (command == "set-text") {
+            HWND control = control_of(current, argument(i));
+            std::string text = unescaped(argument(i));
+            DWORD_PTR result = 0;
+            if (!send_with_timeout(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), &result))
+                throw Failure{"the control did not take the text"};
+        } else if (command == "select") {
+            HWND control = control_of(current, argument(i));
+            DWORD_PTR result = 0;
+            send_with_timeout(control, LB_SETCURSEL, std::atoi(argument(i).c_str()), 0, &result);
+        } else if (command == "press") {
+            const std::string& id = argument(i);
+            HWND button = control_of(current, id);
+            PostMessageA(current, WM_COMMAND, MAKEWPARAM(std::atoi(id.c_str()), BN_CLICKED),
+                         reinterpret_cast<LPARAM>(button));
+        } else if (command == "key") {
+            HWND control = control_of(current, argument(i));
+            WPARAM key = static_cast<WPARAM>(std::atoi(argument(i).c_str()));
+            PostMessageA(control, WM_KEYDOWN, key, 1);
+            PostMessageA(control, WM_KEYUP, key, 0xC0000001);
+        } else if (command == "close") {
+            if (current == nullptr) throw Failure{"no current window"};
+            PostMessageA(current, WM_CLOSE, 0, 0);
+        } else if (command == "gone") {
+            double seconds = optional_seconds(i);
+            DWORD deadline = GetTickCount() + static_cast<DWORD>(seconds * 1000);
+            while (current != nullptr && IsWindow(current) && IsWindowVisible(current)) {
+                if (static_cast<LONG>(GetTickCount() - deadline) >= 0)
+                    throw Failure{"the window is still shown"};
+                Sleep(50);
+            }
+            std::printf("gone\n");
+        } else if (command == "clipboard-set") {
+            set_clipboard(unescaped(argument(i)));
+        } else if (command == "clipboard-get") {
+            std::printf("clipboard \"%s\"\n", escaped(clipboard()).c_str());
+        } else {
+            throw Failure{"unknown command " + command};
+        }
+        std::fflush(stdout);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    try {
+        run(arguments);
+    } catch (const Failure& failure) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "korvex_gui_driver: %s\n", failure.reason.c_str());
+        return 2;
+    }
+    return 0;
+}
