@@ -158,11 +158,18 @@ def main():
             environment.setdefault("WINEDEBUG", "-all")
             # Variables reach the Windows program through Wine's own environment.
         transcript_path = os.path.join(run_dir, "transcript.txt")
+        # Output goes to files, not pipes: helper processes that Wine starts inherit the descriptors
+        # and outlive the program, so a pipe would not reach its end with the program.
+        output_path = os.path.join(work, "output.txt")
         try:
-            result = subprocess.run(command, cwd=run_dir, env=environment, capture_output=True, timeout=60)
+            with open(output_path, "wb") as output:
+                result = subprocess.run(command, cwd=run_dir, env=environment, stdin=subprocess.DEVNULL,
+                                        stdout=output, stderr=subprocess.STDOUT, timeout=60)
         except subprocess.TimeoutExpired:
             print("FAIL: the program did not end within 60 seconds")
             return 1
+        with open(output_path, "rb") as output:
+            result.stdout, result.stderr = output.read(), b""
         expected_exit = int(next((v for k, v in directives if k == "exit"), "0"))
         if result.returncode != expected_exit:
             failures.append("exit status %d, expected %d" % (result.returncode, expected_exit))
