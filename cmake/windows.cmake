@@ -2,7 +2,7 @@
 # statically so that it needs no DLL beside it. Included by the top-level CMakeLists when WIN32.
 enable_language(RC)
 
-target_compile_definitions(korvex_core PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501)
+target_compile_definitions(korvex_core PUBLIC NOMINMAX)
 target_sources(korvex PRIVATE ${CMAKE_SOURCE_DIR}/src/platform/win32/korvex.rc)
 target_link_options(korvex PRIVATE -mwindows -static -static-libgcc -static-libstdc++)
 target_link_libraries(korvex PRIVATE user32 gdi32 advapi32)
@@ -15,3 +15,4 @@ if(KORVEX_GUI_DRIVER)
   target_link_options(korvex_gui_driver PRIVATE -static -static-libgcc -static-libstdc++)
   target_link_libraries(korvex_gui_driver PRIVATE user32)
 endif()
+
