@@ -9,6 +9,7 @@
 
 namespace korvex {
 
+// RRLR: the version check.
 std::int32_t handle_version_check(Runtime& runtime) {
     // Compared in single precision, so 4.40 and " 4.4" pass while 4.5 and "" do not.
     float version = static_cast<float>(read_real_number(read_value(runtime)));
@@ -19,6 +20,7 @@ std::int32_t handle_version_check(Runtime& runtime) {
     return status_stop;
 }
 
+// R000: declares variables.
 std::int32_t handle_declare(Runtime& runtime) {
     declare_variable(runtime, read_token(runtime, ']'));
     const std::string& record = runtime.current_instruction;
@@ -30,6 +32,7 @@ std::int32_t handle_declare(Runtime& runtime) {
     return status_continue;
 }
 
+// R001: assigns a value.
 std::int32_t handle_assign(Runtime& runtime) {
     std::string name = read_output_variable(runtime);
     set_variable(runtime, name, read_next_value(runtime));

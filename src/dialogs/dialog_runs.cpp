@@ -50,6 +50,7 @@ std::vector<std::string> list_items(std::string_view text) {
     }
 }
 
+// R008: input box.
 std::int32_t handle_input_box(Runtime& runtime) {
     read_output_variable(runtime);
     runtime.dialog_title = read_next_value(runtime);
@@ -58,6 +59,7 @@ std::int32_t handle_input_box(Runtime& runtime) {
     return status_input_dialog;
 }
 
+// R032: text editor.
 std::int32_t handle_editor(Runtime& runtime) {
     read_output_variable(runtime);
     runtime.dialog_title = read_next_value(runtime);
@@ -67,6 +69,7 @@ std::int32_t handle_editor(Runtime& runtime) {
     return status_editor_dialog;
 }
 
+// R031: list selection.
 std::int32_t handle_list_box(Runtime& runtime) {
     read_output_variable(runtime);
     runtime.dialog_title = read_next_value(runtime);

@@ -9,6 +9,7 @@
 
 namespace korvex {
 
+// R038: information window.
 std::int32_t handle_info_window(Runtime& runtime) {
     std::string text = read_value(runtime);
     std::string mode = read_next_value(runtime);

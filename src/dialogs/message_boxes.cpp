@@ -21,6 +21,7 @@ std::uint32_t button_set_style(std::string_view button_set) {
 
 } // namespace
 
+// R007: message box with a button set.
 std::int32_t handle_message_box(Runtime& runtime) {
     std::string title = read_value(runtime);
     std::string text = read_next_value(runtime);
@@ -30,6 +31,7 @@ std::int32_t handle_message_box(Runtime& runtime) {
     return status_continue;
 }
 
+// R027: information notice.
 std::int32_t handle_notice(Runtime& runtime) {
     std::string text = read_value(runtime);
     runtime.desktop.message_box(text, get_variable(runtime, "4"),
@@ -38,6 +40,7 @@ std::int32_t handle_notice(Runtime& runtime) {
     return status_continue;
 }
 
+// R028: yes/no confirmation.
 std::int32_t handle_confirmation(Runtime& runtime) {
     std::string name = read_output_variable(runtime);
     std::string title = get_variable(runtime, "5");

@@ -10,6 +10,7 @@
 
 namespace korvex {
 
+// R011: changes the current directory.
 std::int32_t handle_change_directory(Runtime& runtime) {
     if (!platform::change_directory(read_value(runtime))) {
         report_result(runtime, false);
@@ -21,7 +22,7 @@ std::int32_t handle_change_directory(Runtime& runtime) {
     return status_continue;
 }
 
-// Creates every parent named before a backslash, whatever comes of it; the last directory alone
+// R012: creates a directory path. It creates every parent named before a backslash, whatever comes of it; the last directory alone
 // decides the result, so a directory that exists already gives "-1".
 std::int32_t handle_create_directory(Runtime& runtime) {
     std::string path = read_value(runtime);
@@ -34,11 +35,13 @@ std::int32_t handle_create_directory(Runtime& runtime) {
     return status_continue;
 }
 
+// R013: removes a directory.
 std::int32_t handle_remove_directory(Runtime& runtime) {
     report_result(runtime, platform::remove_directory(read_value(runtime)));
     return status_continue;
 }
 
+// R014: runs a shell command.
 std::int32_t handle_shell_command(Runtime& runtime) {
     std::int32_t exit_status = platform::run_shell_command(read_value(runtime));
     set_variable(runtime, "0", whole_number_text(exit_status));

@@ -78,11 +78,13 @@ bool add_attribute(const std::string& path, std::uint32_t bit) {
 
 } // namespace
 
+// R017: deletes a file.
 std::int32_t handle_delete_file(Runtime& runtime) {
     report_result(runtime, platform::delete_file(read_value(runtime)));
     return status_continue;
 }
 
+// R018: renames or moves a file.
 std::int32_t handle_rename_file(Runtime& runtime) {
     std::string old_path = read_value(runtime);
     std::string new_path = read_next_value(runtime);
@@ -90,6 +92,7 @@ std::int32_t handle_rename_file(Runtime& runtime) {
     return status_continue;
 }
 
+// R026: copies a file.
 std::int32_t handle_copy_file(Runtime& runtime) {
     std::string source_path = read_value(runtime);
     std::string destination_path = read_next_value(runtime);
@@ -97,6 +100,7 @@ std::int32_t handle_copy_file(Runtime& runtime) {
     return status_continue;
 }
 
+// R039: tests a file attribute.
 std::int32_t handle_test_attribute(Runtime& runtime) {
     std::string name = read_output_variable(runtime);
     std::string path = read_next_value(runtime);
@@ -108,6 +112,7 @@ std::int32_t handle_test_attribute(Runtime& runtime) {
     return status_continue;
 }
 
+// R040: sets a file attribute.
 std::int32_t handle_set_attribute(Runtime& runtime) {
     std::string path = read_value(runtime);
     std::optional<std::uint32_t> bit = attribute_bit(read_next_value(runtime));

@@ -86,6 +86,7 @@ class FileSearch {
 
 } // namespace
 
+// R034: file search.
 std::int32_t handle_file_search(Runtime& runtime) {
     std::string name = read_output_variable(runtime);
     std::string pattern(trim_blanks(read_next_value(runtime)));

@@ -135,6 +135,7 @@ std::string with_line_ends(std::string_view text) {
 
 } // namespace
 
+// R019: tests whether a file can be read.
 std::int32_t handle_test_file(Runtime& runtime) {
     std::string name = read_output_variable(runtime);
     std::string path = read_next_value(runtime);
@@ -143,6 +144,7 @@ std::int32_t handle_test_file(Runtime& runtime) {
     return status_continue;
 }
 
+// R021: creates or empties a file.
 std::int32_t handle_create_file(Runtime& runtime) {
     std::string path = read_value(runtime);
     DataFile file;
@@ -151,6 +153,7 @@ std::int32_t handle_create_file(Runtime& runtime) {
     return status_continue;
 }
 
+// R024: reads a line or the whole file.
 std::int32_t handle_read_line(Runtime& runtime) {
     std::string name = read_output_variable(runtime);
     std::string path = read_next_value(runtime);
@@ -170,6 +173,7 @@ std::int32_t handle_read_line(Runtime& runtime) {
     return status_continue;
 }
 
+// R025: appends a line.
 std::int32_t handle_append_line(Runtime& runtime) {
     std::string path = read_value(runtime);
     std::string text = read_next_value(runtime);
@@ -180,6 +184,7 @@ std::int32_t handle_append_line(Runtime& runtime) {
     return status_continue;
 }
 
+// R035: file size.
 std::int32_t handle_file_size(Runtime& runtime) {
     std::string name = read_output_variable(runtime);
     std::string path(trim_blanks(read_next_value(runtime)));

@@ -52,10 +52,13 @@ void skip_to_block_end(Runtime& runtime) {
 
 } // namespace
 
+// RLBL: a label: no effect.
 std::int32_t handle_label(Runtime&) { return status_continue; }
 
+// RXEI: end-if reached in the ordinary flow: no effect.
 std::int32_t handle_end_if(Runtime&) { return status_continue; }
 
+// R0IF, RXIF: the one-line if and the if.
 std::int32_t handle_if(Runtime& runtime) {
     bool condition = evaluate_condition(runtime);
     if (opcode_number(runtime.current_instruction) == if_code) {
@@ -70,6 +73,7 @@ std::int32_t handle_if(Runtime& runtime) {
     return status_dispatch_again;
 }
 
+// RXEL, RXIE: else and else-if reached in the ordinary flow.
 std::int32_t handle_else(Runtime& runtime) {
     skip_to_block_end(runtime);
     return status_continue;

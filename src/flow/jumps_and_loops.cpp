@@ -50,6 +50,7 @@ std::string label_name(const Runtime& runtime) {
 
 } // namespace
 
+// R004: jumps to a label.
 std::int32_t handle_jump(Runtime& runtime) {
     std::string name = label_name(runtime);
     rewind_stream(runtime);
@@ -57,6 +58,7 @@ std::int32_t handle_jump(Runtime& runtime) {
     return status_continue;
 }
 
+// R005: calls a label as a subroutine.
 std::int32_t handle_call(Runtime& runtime) {
     std::string name = label_name(runtime);
     rewind_stream(runtime);
@@ -65,6 +67,7 @@ std::int32_t handle_call(Runtime& runtime) {
     return status_continue;
 }
 
+// R006: returns from a subroutine.
 std::int32_t handle_return(Runtime& runtime) {
     if (runtime.return_stack.empty()) return status_continue;
     rewind_stream(runtime);
@@ -82,11 +85,13 @@ std::int32_t handle_return(Runtime& runtime) {
     return status_continue;
 }
 
+// RRPT: repeat: opens a loop.
 std::int32_t handle_repeat(Runtime& runtime) {
     runtime.loop_stack.push(runtime.instruction_counter);
     return status_continue;
 }
 
+// RUNT: until: closes a loop.
 std::int32_t handle_until(Runtime& runtime) {
     if (runtime.loop_stack.empty()) return status_continue;
     if (evaluate_condition(runtime)) {
@@ -108,6 +113,7 @@ std::int32_t handle_until(Runtime& runtime) {
     return status_continue;
 }
 
+// R009: end of the script.
 std::int32_t handle_end(Runtime&) { return status_stop; }
 
 } // namespace korvex

@@ -55,6 +55,7 @@ bool assign(Runtime& runtime, std::string_view name, std::string_view value) {
 
 } // namespace
 
+// R015: reads an environment variable.
 std::int32_t handle_read_environment(Runtime& runtime) {
     std::string name = read_output_variable(runtime);
     std::string operand = read_next_value(runtime);
@@ -65,6 +66,7 @@ std::int32_t handle_read_environment(Runtime& runtime) {
     return status_continue;
 }
 
+// R016: sets an environment variable.
 std::int32_t handle_set_environment(Runtime& runtime) {
     std::string operand = read_value(runtime);
     std::string_view assignment = up_to_zero_byte(operand);
@@ -75,12 +77,14 @@ std::int32_t handle_set_environment(Runtime& runtime) {
     return status_continue;
 }
 
+// R029: multimedia command string.
 std::int32_t handle_multimedia(Runtime& runtime) {
     std::string command = read_value(runtime);
     set_variable(runtime, "0", whole_number_text(platform::send_multimedia_command(command)));
     return status_continue;
 }
 
+// R036: pauses.
 std::int32_t handle_wait(Runtime& runtime) {
     platform::sleep_milliseconds(read_whole_number(read_value(runtime)));
     return status_continue;

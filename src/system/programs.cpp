@@ -23,7 +23,7 @@ std::optional<platform::ShowState> show_state(std::string_view mode) {
 
 } // namespace
 
-// An unknown show mode starts nothing.
+// R010: starts a program. An unknown show mode starts nothing.
 std::int32_t handle_run_program(Runtime& runtime) {
     std::string command_line = read_value(runtime);
     std::optional<platform::ShowState> show = show_state(read_next_value(runtime));
@@ -32,7 +32,7 @@ std::int32_t handle_run_program(Runtime& runtime) {
     return status_continue;
 }
 
-// An unknown show mode starts the program shown.
+// R030: starts a program and waits for it. An unknown show mode starts the program shown.
 std::int32_t handle_run_and_wait(Runtime& runtime) {
     std::string command_line = read_value(runtime);
     platform::ShowState show = show_state(read_next_value(runtime)).value_or(platform::ShowState::show);
@@ -41,6 +41,7 @@ std::int32_t handle_run_and_wait(Runtime& runtime) {
     return status_continue;
 }
 
+// R020: opens a document with the shell.
 std::int32_t handle_shell_open(Runtime& runtime) {
     std::string file = read_value(runtime);
     set_variable(runtime, "0", whole_number_text(platform::open_with_shell(file)));

@@ -66,6 +66,7 @@ std::int32_t draw_random(Runtime& runtime) {
 
 } // namespace
 
+// RF01: left-to-right arithmetic.
 std::int32_t handle_arithmetic(Runtime& runtime) {
     std::string name = read_output_variable(runtime);
     double accumulator = read_real_number(read_next_value(runtime));
@@ -81,6 +82,7 @@ std::int32_t handle_arithmetic(Runtime& runtime) {
     return status_continue;
 }
 
+// RF09: random number.
 std::int32_t handle_random(Runtime& runtime) {
     std::string name = read_output_variable(runtime);
     std::int64_t range = std::int64_t(read_whole_number(read_next_value(runtime))) + 1;

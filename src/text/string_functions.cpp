@@ -105,6 +105,7 @@ std::string replace_all(std::string_view text, std::string_view search, std::str
 
 } // namespace
 
+// RF00: joins values.
 std::int32_t handle_join(Runtime& runtime) {
     std::string name = read_output_variable(runtime);
     std::string result = read_next_value(runtime);
@@ -114,25 +115,32 @@ std::int32_t handle_join(Runtime& runtime) {
     return status_continue;
 }
 
+// RF03: upper case.
 std::int32_t handle_upper_case(Runtime& runtime) {
     return store_transformed(runtime, upper_case_ascii);
 }
+// RF04: lower case.
 std::int32_t handle_lower_case(Runtime& runtime) {
     return store_transformed(runtime, lower_case_ascii);
 }
+// RF05: trims blanks.
 std::int32_t handle_trim(Runtime& runtime) {
     return store_transformed(runtime, trimmed_copy);
 }
+// RF06: character from a code.
 std::int32_t handle_character(Runtime& runtime) {
     return store_transformed(runtime, character_of_code);
 }
+// RF12: code of the first character.
 std::int32_t handle_character_code(Runtime& runtime) {
     return store_transformed(runtime, code_of_first_character);
 }
+// RF07: length in bytes.
 std::int32_t handle_length(Runtime& runtime) {
     return store_transformed(runtime, length_text);
 }
 
+// RF08: piece of a text.
 std::int32_t handle_piece(Runtime& runtime) {
     std::string name = read_output_variable(runtime);
     std::string text = read_next_value(runtime);
@@ -142,6 +150,7 @@ std::int32_t handle_piece(Runtime& runtime) {
     return status_continue;
 }
 
+// RF02: position of an occurrence.
 std::int32_t handle_position(Runtime& runtime) {
     std::string name = read_output_variable(runtime);
     std::string text = read_next_value(runtime);
@@ -151,6 +160,7 @@ std::int32_t handle_position(Runtime& runtime) {
     return status_continue;
 }
 
+// RF10: field of a separated list.
 std::int32_t handle_field(Runtime& runtime) {
     std::string name = read_output_variable(runtime);
     std::string text = read_next_value(runtime);
@@ -161,6 +171,7 @@ std::int32_t handle_field(Runtime& runtime) {
     return status_continue;
 }
 
+// RF11: replaces every occurrence.
 std::int32_t handle_replace(Runtime& runtime) {
     std::string name = read_output_variable(runtime);
     std::string text = read_next_value(runtime);
