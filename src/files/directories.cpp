@@ -22,8 +22,8 @@ std::int32_t handle_change_directory(Runtime& runtime) {
     return status_continue;
 }
 
-// R012: creates a directory path. It creates every parent named before a backslash, whatever comes of it; the last directory alone
-// decides the result, so a directory that exists already gives "-1".
+// R012: creates a directory path. Every parent named before a backslash is created, whatever comes
+// of it; the last directory alone decides the result, so a directory that exists already gives "-1".
 std::int32_t handle_create_directory(Runtime& runtime) {
     std::string path = read_value(runtime);
     std::string prefix;
