@@ -7,24 +7,6 @@
 namespace korvex::testing {
 namespace {
 
-std::string result_of(const std::string& record) {
-    ScriptRun script("");
-    script.execute("R001[0]'unchanged'");
-    EXPECT_EQ(script.execute(record), status_continue) << record;
-    EXPECT_EQ(script.variable("0"), "unchanged") << record;
-    return script.variable("31");
-}
-
-struct Case {
-    const char* record;
-    const char* expected;
-};
-
-void expect_results(std::initializer_list<Case> cases) {
-    for (const Case& c : cases)
-        EXPECT_EQ(result_of(c.record), c.expected) << c.record;
-}
-
 TEST(Arithmetic, NormalisesASingleOperand) {
     expect_results({
         {"RF01[31]'007'", "7"},

@@ -7,27 +7,6 @@
 namespace korvex::testing {
 namespace {
 
-// Executes one record on a fresh runtime and gives the value of variable 31.
-std::string result_of(const std::string& record) {
-    ScriptRun script("");
-    script.execute("R001[0]'unchanged'");
-    EXPECT_EQ(script.execute(record), status_continue) << record;
-    if (record.compare(0, 4, "RF10") != 0) {
-        EXPECT_EQ(script.variable("0"), "unchanged") << record;
-    }
-    return script.variable("31");
-}
-
-struct Case {
-    const char* record;
-    std::string expected;
-};
-
-void expect_results(std::initializer_list<Case> cases) {
-    for (const Case& c : cases)
-        EXPECT_EQ(result_of(c.record), c.expected) << c.record;
-}
-
 TEST(StringFunctions, JoinCaseTrim) {
     expect_results({
         {"RF00[31]'alone'", "alone"},

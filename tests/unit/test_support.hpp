@@ -54,4 +54,27 @@ private:
     std::size_t startup_transcript_length = 0;
 };
 
+// Executes one record on a fresh runtime and gives the value of variable 31; the record must continue
+// the script and, unless it is one that reports in variable 0, leave variable 0 alone.
+inline std::string result_of(const std::string& record) {
+    ScriptRun script("");
+    script.execute("R001[0]'unchanged'");
+    EXPECT_EQ(script.execute(record), status_continue) << record;
+    if (record.compare(0, 4, "RF10") != 0) {
+        EXPECT_EQ(script.variable("0"), "unchanged") << record;
+    }
+    return script.variable("31");
+}
+
+// A record and the value it leaves in variable 31.
+struct Case {
+    const char* record;
+    std::string expected;
+};
+
+inline void expect_results(std::initializer_list<Case> cases) {
+    for (const Case& c : cases)
+        EXPECT_EQ(result_of(c.record), c.expected) << c.record;
+}
+
 } // namespace korvex::testing
