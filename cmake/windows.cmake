@@ -13,6 +13,6 @@ if(KORVEX_GUI_DRIVER)
   add_executable(korvex_gui_driver ${CMAKE_SOURCE_DIR}/tests/gui/driver.cpp)
   target_compile_definitions(korvex_gui_driver PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX)
   target_link_options(korvex_gui_driver PRIVATE -static -static-libgcc -static-libstdc++)
-  target_link_libraries(korvex_gui_driver PRIVATE user32)
+  target_link_libraries(korvex_gui_driver PRIVATE user32 gdi32 advapi32)
 endif()
 

@@ -9,10 +9,14 @@
 //     select ID INDEX        select an entry of the list box with that id
 //     press ID               press the button with that id (as its click notification does)
 //     key ID VK              type the virtual key VK (decimal) into the control with that id
+//     selection ID           report the selection of an edit control
 //     close                  close the current window as its close button does
 //     gone [SECONDS]         wait until the current window is hidden or destroyed
 //     clipboard-set TEXT     put TEXT (backslash escapes) on the clipboard as CF_TEXT
 //     clipboard-get          report the clipboard's CF_TEXT
+//     metrics                report the screen metrics and whether visual styles are active
+//     theme 0|1              switch visual styles off or on for programs started afterwards
+//   A control ID is its id ("7") or its class and place among the controls of that class ("Edit:0").
 //   Exit status 0 when every command succeeded, 2 when one failed (the reason on standard error).
 #include <windows.h>
 
@@ -114,14 +118,24 @@ void report_list_items(HWND list) {
     if (!send_with_timeout(list, LB_GETCOUNT, 0, 0, &count)) return;
     send_with_timeout(list, LB_GETCURSEL, 0, 0, &selected);
     std::printf("  items count=%d selected=%d\n", static_cast<int>(count), static_cast<int>(selected));
+    // Asked in UTF-16: Wine hands another process's list entries over in UTF-16 even to the ANSI call.
     for (DWORD_PTR i = 0; i < count; ++i) {
         DWORD_PTR length = 0;
-        send_with_timeout(list, LB_GETTEXTLEN, i, 0, &length);
-        std::vector<char> buffer(length + 2);
+        SendMessageTimeoutW(list, LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, 3000, &length);
+        std::vector<wchar_t> wide(length + 2);
         DWORD_PTR copied = 0;
-        send_with_timeout(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buffer.data()), &copied);
-        std::printf("  item %d \"%s\"\n", static_cast<int>(i),
-                    escaped(std::string(buffer.data(), copied <= length ? copied : 0)).c_str());
+        SendMessageTimeoutW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide.data()), SMTO_ABORTIFHUNG,
+                            3000, &copied);
+        if (copied > length) copied = 0;
+        std::string text;
+        if (copied > 0) {
+            int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(copied), nullptr, 0,
+                                           nullptr, nullptr);
+            text.resize(size > 0 ? size : 0);
+            WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(copied), text.data(), size, nullptr,
+                                nullptr);
+        }
+        std::printf("  item %d \"%s\"\n", static_cast<int>(i), escaped(text).c_str());
     }
 }
 
@@ -198,11 +212,56 @@ HWND wait_for_window(const std::string& title, double seconds) {
     }
 }
 
-HWND control_of(HWND window, const std::string& id_text) {
+struct ControlSearch {
+    HWND parent = nullptr;
+    std::string window_class;
+    int index = 0;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK match_control(HWND control, LPARAM search_value) {
+    auto* search = reinterpret_cast<ControlSearch*>(search_value);
+    if (GetParent(control) != search->parent || !same_class(class_of(control), search->window_class.c_str()))
+        return TRUE;
+    if (search->index-- > 0) return TRUE;
+    search->found = control;
+    return FALSE;
+}
+
+// A control by its id ("7"), or by its class and place among the controls of that class ("Edit:0").
+HWND control_of(HWND window, const std::string& spec) {
     if (window == nullptr) throw Failure{"no current window"};
-    HWND control = GetDlgItem(window, std::atoi(id_text.c_str()));
-    if (control == nullptr) throw Failure{"no control with id " + id_text};
+    HWND control = nullptr;
+    if (std::size_t colon = spec.find(':'); colon != std::string::npos) {
+        ControlSearch search{window, spec.substr(0, colon), std::atoi(spec.c_str() + colon + 1)};
+        EnumChildWindows(window, match_control, reinterpret_cast<LPARAM>(&search));
+        control = search.found;
+    } else {
+        control = GetDlgItem(window, std::atoi(spec.c_str()));
+    }
+    if (control == nullptr) throw Failure{"no control " + spec};
     return control;
+}
+
+// Writes the visual-style switch that the theme library reads when a program loads it.
+void set_theme_active(bool active) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager", 0,
+                        nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        throw Failure{"the theme settings cannot be opened"};
+    const char* value = active ? "1" : "0";
+    LONG result = RegSetValueExA(key, "ThemeActive", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), 2);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS) throw Failure{"the theme switch cannot be written"};
+}
+
+bool theme_active() {
+    HMODULE library = LoadLibraryA("UxTheme.dll");
+    if (library == nullptr) return false;
+    using ThemeQuery = BOOL(WINAPI*)();
+    auto query =
+        reinterpret_cast<ThemeQuery>(reinterpret_cast<void*>(GetProcAddress(library, "IsThemeActive")));
+    return query != nullptr && (query() & 0xFF) == 1;
 }
 
 void set_clipboard(const std::string& text) {
@@ -246,7 +305,7 @@ void run(const std::vector<std::string>& arguments) {
         if (i + 1 < arguments.size() && !arguments[i + 1].empty() &&
             isdigit(static_cast<unsigned char>(arguments[i + 1][0])))
             return std::atof(arguments[++i].c_str());
-        return 20.0;
+        return 60.0;
     };
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& command = arguments[i];
@@ -297,6 +356,19 @@ void run(const std::vector<std::string>& arguments) {
                 Sleep(50);
             }
             std::printf("gone\n");
+        } else if (command == "selection") {
+            HWND control = control_of(current, argument(i));
+            DWORD_PTR range = 0;
+            if (!send_with_timeout(control, EM_GETSEL, 0, 0, &range)) throw Failure{"no answer to EM_GETSEL"};
+            std::printf("selection start=%d end=%d\n", static_cast<int>(LOWORD(range)),
+                        static_cast<int>(HIWORD(range)));
+        } else if (command == "metrics") {
+            std::printf("metrics screen_width=%d screen_height=%d full_width=%d full_height=%d theme=%d\n",
+                        GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                        GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN),
+                        theme_active() ? 1 : 0);
+        } else if (command == "theme") {
+            set_theme_active(argument(i) == "1");
         } else if (command == "clipboard-set") {
             set_clipboard(unescaped(argument(i)));
         } else if (command == "clipboard-get") {
