@@ -324,6 +324,19 @@ def runtime_without_script(run):
 
 
 @gui_test
+def stripped_runtime_finds_its_stream(run):
+    strip = shutil.which("x86_64-w64-mingw32-strip")
+    check(strip is not None, "x86_64-w64-mingw32-strip is missing")
+    stripped = os.path.join(run.work, "korvex-stripped.exe")
+    subprocess.run([strip, "-o", stripped, run.options.runtime], check=True)
+    check(os.path.getsize(stripped) < os.path.getsize(run.options.runtime), "stripping removed nothing")
+    run.options.runtime = stripped
+    run.start("RRLR'4.4'\nR001[31]'stripped'\nR007'%s'[31]'OK'\nR009\n" % run.title("Result"))
+    check(run.result() == "stripped", "the stripped runtime ran another stream")
+    run.finish(0)
+
+
+@gui_test
 def error_in_file(run):
     # An ANSI program cannot open its own file under a name the code page cannot spell.
     program = run.pack("RRLR'4.4'\nR009\n", os.path.join(run.work, "folder \u0416\u4e2d"))
