@@ -163,11 +163,12 @@ void report_window(HWND window) {
     GetClientRect(window, &client);
     std::printf(
         "window class=%s title=\"%s\" x=%ld y=%ld width=%ld height=%ld client_width=%ld client_height=%ld "
-        "style=0x%08lX exstyle=0x%08lX visible=%d\n",
+        "style=0x%08lX exstyle=0x%08lX visible=%d foreground=%d\n",
         class_of(window).c_str(), escaped(text_of(window)).c_str(), box.left, box.top, box.right - box.left,
         box.bottom - box.top, client.right, client.bottom,
         static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)),
-        static_cast<unsigned long>(GetWindowLongA(window, GWL_EXSTYLE)), IsWindowVisible(window) ? 1 : 0);
+        static_cast<unsigned long>(GetWindowLongA(window, GWL_EXSTYLE)), IsWindowVisible(window) ? 1 : 0,
+        GetForegroundWindow() == window ? 1 : 0);
     EnumChildWindows(window, report_control, reinterpret_cast<LPARAM>(window));
 }
 
