@@ -91,10 +91,11 @@ class Run:
         check(packed.returncode == 0, "packing failed: %s" % packed.stderr.decode(errors="replace"))
         return program
 
-    def start(self, listing=None, program=None):
+    def start(self, listing=None, program=None, arguments=()):
         program = program or self.pack(listing)
         self.output = open(os.path.join(self.work, "program-output.txt"), "wb")
-        self.process = subprocess.Popen([WINE, program], cwd=os.path.dirname(program), env=self.environment,
+        self.process = subprocess.Popen([WINE, program] + list(arguments), cwd=os.path.dirname(program),
+                                        env=self.environment,
                                         stdin=subprocess.DEVNULL, stdout=self.output, stderr=subprocess.STDOUT)
 
     def drive(self, *commands, expect_failure=False):
@@ -316,6 +317,18 @@ def clipboard_in_cf_text(run):
 
 
 @gui_test
+def windows_start_values(run):
+    run.start("RRLR'4.4'\nR007'%s'[1]#'|'#[3]#'|'#[6]#'|'#[9]'OK'\nR009\n" % run.title("Result"),
+              arguments=["alpha", "beta"])
+    command_line, path, windows_directory, user = run.result().split("|")
+    check(command_line == "alpha beta", "[1] reads %r" % command_line)
+    check(re.match(r"^[A-Za-z]:\\.*\\program\.exe$", path) is not None, "[3] reads %r" % path)
+    check(windows_directory.lower() == "c:\\windows", "[6] reads %r" % windows_directory)
+    check(user not in ("", "unknown"), "[9] reads %r" % user)
+    run.finish(0)
+
+
+@gui_test
 def runtime_without_script(run):
     program = os.path.join(run.work, "bare.exe")
     shutil.copy(run.options.runtime, program)
@@ -414,6 +427,9 @@ def list_dialog(run):
     second = parse_report(run.drive("wait", run.title("List2"), "show", "select", "4", "2", "press", "5", "gone"))[0]
     check(number(second, "width") == 200 and number(second, "height") == 220, "list size %r" % second)
     check(number(second, "x") == int(cx / 2) - 100, "list place %r" % second)
+    client_width, client_height = number(second, "client_width"), number(second, "client_height")
+    check_place(control(second, 4), 0, 0, client_width, client_height - 35, "list box after resizing")
+    check_place(control(second, 5), 3, client_height - 28, client_width - 5, 25, "list OK after resizing")
     third = parse_report(run.drive("wait", run.title("List3"), "show", "close", "gone"))[0]
     check(third["items"] == [""], "an empty list text gives %r" % third["items"])
     fourth = parse_report(run.drive("wait", run.title("List4"), "show", "select", "4", "1", "press", "5", "gone"))[0]
