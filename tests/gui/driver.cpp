@@ -15,6 +15,7 @@
 //     clipboard-set TEXT     put TEXT (backslash escapes) on the clipboard as CF_TEXT
 //     clipboard-get          report the clipboard's CF_TEXT
 //     metrics                report the screen metrics and whether visual styles are active
+//     resources PATH         report whether PATH has the icon 1000 and its file version
 //     theme 0|1              switch visual styles off or on for programs started afterwards
 //   A control ID is its id ("7") or its class and place among the controls of that class ("Edit:0").
 //   Exit status 0 when every command succeeded, 2 when one failed (the reason on standard error).
@@ -296,6 +297,34 @@ std::string clipboard() {
     return text;
 }
 
+// Whether a program carries the icon group 1000, and the file version of its version information.
+void report_resources(const std::string& path) {
+    HMODULE program = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (program == nullptr) throw Failure{"cannot load " + path};
+    bool icon =
+        FindResourceA(program, MAKEINTRESOURCEA(1000), MAKEINTRESOURCEA(14)) != nullptr; // RT_GROUP_ICON
+    unsigned version[4] = {};
+    if (HRSRC found = FindResourceA(program, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(16))) { // RT_VERSION
+        const auto* bytes = static_cast<const unsigned char*>(LockResource(LoadResource(program, found)));
+        DWORD size = SizeofResource(program, found);
+        // VS_FIXEDFILEINFO follows its signature 0xFEEF04BD; the file version is its third and fourth word.
+        for (DWORD at = 0; bytes != nullptr && at + 16 <= size; at += 4) {
+            DWORD word;
+            memcpy(&word, bytes + at, 4);
+            if (word != 0xFEEF04BD) continue;
+            DWORD high, low;
+            memcpy(&high, bytes + at + 8, 4);
+            memcpy(&low, bytes + at + 12, 4);
+            version[0] = HIWORD(high), version[1] = LOWORD(high), version[2] = HIWORD(low),
+            version[3] = LOWORD(low);
+            break;
+        }
+    }
+    FreeLibrary(program);
+    std::printf("resources icon1000=%d version=%u.%u.%u.%u\n", icon ? 1 : 0, version[0], version[1],
+                version[2], version[3]);
+}
+
 void run(const std::vector<std::string>& arguments) {
     HWND current = nullptr;
     auto argument = [&](std::size_t& i) -> const std::string& {
@@ -368,6 +397,8 @@ void run(const std::vector<std::string>& arguments) {
                         GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
                         GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN),
                         theme_active() ? 1 : 0);
+        } else if (command == "resources") {
+            report_resources(argument(i));
         } else if (command == "theme") {
             set_theme_active(argument(i) == "1");
         } else if (command == "clipboard-set") {

@@ -329,6 +329,13 @@ def windows_start_values(run):
 
 
 @gui_test
+def icon_and_version_resources(run):
+    for runtime in (run.options.runtime, run.pack("RRLR'4.4'\nR009\n")):
+        output = run.drive("resources", runtime)
+        check("resources icon1000=1 version=4.4.0.0" in output, "%s: %r" % (runtime, output))
+
+
+@gui_test
 def runtime_without_script(run):
     program = os.path.join(run.work, "bare.exe")
     shutil.copy(run.options.runtime, program)
