@@ -231,17 +231,17 @@ BOOL CALLBACK match_control(HWND control, LPARAM search_value) {
 }
 
 // A control by its id ("7"), or by its class and place among the controls of that class ("Edit:0").
-HWND control_of(HWND window, const std::string& spec) {
+HWND control_of(HWND window, const std::string& description) {
     if (window == nullptr) throw Failure{"no current window"};
     HWND control = nullptr;
-    if (std::size_t colon = spec.find(':'); colon != std::string::npos) {
-        ControlSearch search{window, spec.substr(0, colon), std::atoi(spec.c_str() + colon + 1)};
+    if (std::size_t colon = description.find(':'); colon != std::string::npos) {
+        ControlSearch search{window, description.substr(0, colon), std::atoi(description.c_str() + colon + 1)};
         EnumChildWindows(window, match_control, reinterpret_cast<LPARAM>(&search));
         control = search.found;
     } else {
-        control = GetDlgItem(window, std::atoi(spec.c_str()));
+        control = GetDlgItem(window, std::atoi(description.c_str()));
     }
-    if (control == nullptr) throw Failure{"no control " + spec};
+    if (control == nullptr) throw Failure{"no control " + description};
     return control;
 }
 
