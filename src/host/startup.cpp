@@ -1,5 +1,7 @@
 // Start-up: the desktop and its windows, the own executable and its stream, the system variables,
 // the main loop, the exit status.
+#include <new>
+
 #include "core/runtime.hpp"
 #include "host/host.hpp"
 #include "platform/desktop.hpp"
@@ -33,8 +35,14 @@ int run_program(const ProgramStart& start) {
     Runtime runtime(*desktop, std::move(*script));
     runtime.module_path = std::move(module_path);
     runtime.command_line = start.command_line;
-    init_system_variables(runtime);
-    run_main_loop(runtime);
+    try {
+        init_system_variables(runtime);
+        run_main_loop(runtime);
+    } catch (const std::bad_alloc&) {
+        // A script that asks for more memory than there is (a text doubled in a loop) stops here,
+        // and the exit status tells that it did not run to its end.
+        return 1;
+    }
     return 0;
 }
 

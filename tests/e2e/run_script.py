@@ -19,6 +19,8 @@ Expectations stand in the listing's own comment lines, which the packer ignores:
   #@ raw HEX                  pack exactly these stream bytes instead of the listing's records
   #@ no-stream                run the bare runtime, with nothing appended
   #@ only posix|windows       run on one platform only
+  #@ memory-limit MB          the program's address space is limited to MB megabytes (POSIX only;
+                              skipped for a sanitized runtime, whose shadow memory needs more)
   #@ helper NAME [AS]         copy the helper program NAME (given with --helper NAME=PATH) into the run
                               directory as AS (default NAME; AS.exe on Windows), where the program finds
                               it by that name: Windows looks in the current directory, and on POSIX the
@@ -66,6 +68,14 @@ def helper_entry(option):
     return (base[:-4] if base.lower().endswith(".exe") else base), option
 
 
+def limit_memory(megabytes):
+    def limit():
+        import resource
+        size = megabytes * 1024 * 1024
+        resource.setrlimit(resource.RLIMIT_AS, (size, size))
+    return limit
+
+
 def read_directives(path):
     directives = []
     with open(path, "rb") as listing:
@@ -85,6 +95,7 @@ def main():
     parser.add_argument("--helper", action="append", default=[], metavar="[NAME=]PATH",
                         help="a program that scripts may start (tests/helpers), named NAME or by its file")
     parser.add_argument("--keep", action="store_true", help="keep the temporary directory")
+    parser.add_argument("--sanitized", action="store_true", help="the runtime is built with sanitizers")
     parser.add_argument("script")
     options = parser.parse_args()
 
@@ -92,6 +103,11 @@ def main():
     only = [value for key, value in directives if key == "only"]
     if only and options.platform not in only:
         print("skipped: only for", ", ".join(only))
+        return 0
+
+    memory_limit = next((int(v) for k, v in directives if k == "memory-limit"), None)
+    if memory_limit and options.sanitized:
+        print("skipped: a sanitized runtime cannot run with a memory limit")
         return 0
 
     work = tempfile.mkdtemp(prefix="korvex-e2e-")
@@ -164,7 +180,8 @@ def main():
         try:
             with open(output_path, "wb") as output:
                 result = subprocess.run(command, cwd=run_dir, env=environment, stdin=subprocess.DEVNULL,
-                                        stdout=output, stderr=subprocess.STDOUT, timeout=60)
+                                        stdout=output, stderr=subprocess.STDOUT, timeout=60,
+                                        preexec_fn=limit_memory(memory_limit) if memory_limit else None)
         except subprocess.TimeoutExpired:
             print("FAIL: the program did not end within 60 seconds")
             return 1
