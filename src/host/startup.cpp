@@ -1,6 +1,7 @@
 // Start-up: the desktop and its windows, the own executable and its stream, the system variables,
 // the main loop, the exit status.
 #include <new>
+#include <stdexcept>
 
 #include "core/runtime.hpp"
 #include "host/host.hpp"
@@ -41,6 +42,9 @@ int run_program(const ProgramStart& start) {
     } catch (const std::bad_alloc&) {
         // A script that asks for more memory than there is (a text doubled in a loop) stops here,
         // and the exit status tells that it did not run to its end.
+        return 1;
+    } catch (const std::length_error&) {
+        // The same, for a text longer than a text can be (a 32-bit build reaches this first).
         return 1;
     }
     return 0;
