@@ -303,6 +303,22 @@ def info_window_through_variable_28(run):
     run.finish(0)
 
 
+@gui_test
+def info_window_stays_across_instructions_and_dialogs(run):
+    run.start("RRLR'4.4'\nR038'Working'''\nR001[31]'after the window'\nR001[31][31]#'!'\n"
+              "R008[32]'%s''Name:''n'\nR007'%s''x''OK'\nR007'%s'[28]#'/'#[32]'OK'\nR009\n"
+              % (run.title("Ask"), run.title("After"), run.title("Result")))
+    during = hidden_windows(run, run.title("Ask"))
+    check(during["input"]["visible"] == "1", "the input dialog is not shown")
+    check(during["info"]["visible"] == "1", "the info window went away during the input dialog")
+    check(control(during["info"], 12)["text"] == "Working", "info text %r" % during["info"])
+    check(hidden_windows(run, run.title("After"))["info"]["visible"] == "1",
+          "the info window went away after the input dialog")
+    stored = run.result()
+    check(stored == "0/n", "variable 28 and the answer read %r" % stored)
+    run.finish(0)
+
+
 # --- clipboard, start-up -----------------------------------------------------------------------------
 
 @gui_test
