@@ -45,17 +45,18 @@ void loop_deep_in_script(benchmark::State& state) {
                                                "R001[31]''\nR001[32]''\nRRPT\nR001[31][31]#'x'\n"
                                                "R0IF[31]='xxxxxxxxxx'R001[31]''\n"
                                                "R0IF[31]=''R001[32][32]#'y'\n"
-                                               "RUNT[32]='" + std::string(1000, 'y') + "'\nR009\n")));
+                                               "RUNT[32]='" +
+                                                   std::string(1000, 'y') + "'\nR009\n")));
     state.SetItemsProcessed(state.iterations() * 10000);
 }
 BENCHMARK(loop_deep_in_script)->Arg(10)->Arg(5000)->Unit(benchmark::kMillisecond);
 
 // 1,000 calls of a subroutine from a loop, both behind the padding.
 void calls_deep_in_script(benchmark::State& state) {
-    run_stream(state, stream_of_listing(padded(static_cast<int>(state.range(0)),
-                                               "R001[31]''\nRRPT\nR005sub\nRUNT[31]='" +
-                                                   std::string(1000, 'x') +
-                                                   "'\nR009\nRLBLsub\nR001[31][31]#'x'\nR006\n")));
+    run_stream(state,
+               stream_of_listing(padded(static_cast<int>(state.range(0)),
+                                        "R001[31]''\nRRPT\nR005sub\nRUNT[31]='" + std::string(1000, 'x') +
+                                            "'\nR009\nRLBLsub\nR001[31][31]#'x'\nR006\n")));
     state.SetItemsProcessed(state.iterations() * 1000);
 }
 BENCHMARK(calls_deep_in_script)->Arg(10)->Arg(5000)->Unit(benchmark::kMillisecond);

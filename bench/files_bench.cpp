@@ -46,8 +46,7 @@ const std::string& large_file() {
         std::string block(1 << 20, '\0');
         for (std::size_t index = 0; index < block.size(); ++index)
             block[index] = static_cast<char>(index * 131);
-        for (std::size_t written = 0; written < copy_size; written += block.size())
-            file << block;
+        for (std::size_t written = 0; written < copy_size; written += block.size()) file << block;
         return name;
     }();
     return path;
@@ -88,8 +87,7 @@ void read_every_line_byte_by_byte(benchmark::State& state) {
         for (int number = 1; number <= line_count; ++number) {
             std::FILE* file = std::fopen(path.c_str(), "rb");
             for (int skipped = 1; skipped < number; ++skipped)
-                for (int byte = std::fgetc(file); byte != EOF && byte != '\n';)
-                    byte = std::fgetc(file);
+                for (int byte = std::fgetc(file); byte != EOF && byte != '\n';) byte = std::fgetc(file);
             line.clear();
             for (int byte = std::fgetc(file); byte != EOF && byte != '\r' && byte != '\n';
                  byte = std::fgetc(file))

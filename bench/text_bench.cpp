@@ -33,8 +33,7 @@ void format_fractions(benchmark::State& state) {
 BENCHMARK(format_fractions);
 
 void format_huge_numbers(benchmark::State& state) {
-    for (auto _ : state)
-        benchmark::DoNotOptimize(format_number(1.7976931348623157e308));
+    for (auto _ : state) benchmark::DoNotOptimize(format_number(1.7976931348623157e308));
 }
 BENCHMARK(format_huge_numbers);
 

@@ -97,7 +97,7 @@ std::optional<std::size_t> pe_length(std::string_view bytes) {
 } // namespace
 
 std::optional<std::size_t> executable_image_length(std::string_view file_bytes) {
-    if (file_bytes.substr(0, 4) == std::string_view("\x7F" "ELF", 4)) return elf_length(file_bytes);
+    if (file_bytes.substr(0, 4) == std::string_view("\177ELF", 4)) return elf_length(file_bytes);
     if (file_bytes.substr(0, 2) == "MZ") return pe_length(file_bytes);
     return std::nullopt;
 }

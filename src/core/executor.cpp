@@ -20,8 +20,9 @@ std::int32_t dispatch(Runtime& runtime) {
     if (code == opcode_number("RLBL")) return handle_label(runtime);
     runtime.parse_position = 5;
     switch (code) {
-#define KORVEX_OPCODE(name, handler)                                                                             \
-    case opcode_number(#name): return handler(runtime);
+#define KORVEX_OPCODE(name, handler)                                                                         \
+    case opcode_number(#name):                                                                               \
+        return handler(runtime);
 #include "core/opcodes.def"
 #undef KORVEX_OPCODE
     default: return status_unknown_opcode;

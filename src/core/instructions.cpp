@@ -14,9 +14,9 @@ std::int32_t handle_version_check(Runtime& runtime) {
     // Compared in single precision, so 4.40 and " 4.4" pass while 4.5 and "" do not.
     float version = static_cast<float>(read_real_number(read_value(runtime)));
     if (version == language_version) return status_continue;
-    runtime.desktop.message_box("ERROR: RTL uses newer KXRL-specification!\nThis may result unpredictable results.",
-                                "Korvex Runtime Language Conflict",
-                                message_box_style::ok | message_box_style::icon_stop);
+    runtime.desktop.message_box(
+        "ERROR: RTL uses newer KXRL-specification!\nThis may result unpredictable results.",
+        "Korvex Runtime Language Conflict", message_box_style::ok | message_box_style::icon_stop);
     return status_stop;
 }
 

@@ -18,8 +18,7 @@ bool is_digit(char c) {
 
 std::size_t skip_white_space(std::string_view text) {
     std::size_t i = 0;
-    while (i < text.size() && is_white_space(text[i]))
-        ++i;
+    while (i < text.size() && is_white_space(text[i])) ++i;
     return i;
 }
 
@@ -57,8 +56,7 @@ double read_real_number(std::string_view text) {
     long long integer_significant = 0;
     if (significant_seen) {
         std::size_t j = number_start;
-        while (text[j] == '0')
-            ++j;
+        while (text[j] == '0') ++j;
         integer_significant = static_cast<long long>(i - j);
     }
     if (i < text.size() && text[i] == '.') {

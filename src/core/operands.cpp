@@ -35,7 +35,8 @@ std::string read_token(Runtime& runtime, char delimiter) {
     while (position < length && (position < 0 || record[static_cast<std::size_t>(position)] != delimiter))
         ++position;
     std::string token;
-    if (start >= 0 && start < position) token.assign(record, static_cast<std::size_t>(start), position - start);
+    if (start >= 0 && start < position)
+        token.assign(record, static_cast<std::size_t>(start), position - start);
     // Past the delimiter; at the length plus 1 when the record ended without one.
     runtime.parse_position = static_cast<std::int32_t>(std::min<std::int64_t>(position + 1, length + 1));
     return token;

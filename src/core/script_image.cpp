@@ -49,6 +49,8 @@ std::string_view read_instruction(Runtime& runtime) {
     return *record;
 }
 
-void rewind_stream(Runtime& runtime) { runtime.script.rewind(); }
+void rewind_stream(Runtime& runtime) {
+    runtime.script.rewind();
+}
 
 } // namespace korvex

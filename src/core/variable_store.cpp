@@ -16,8 +16,12 @@ std::size_t VariableStore::entry_for(std::string_view name) {
     return table.size() - 1;
 }
 
-void VariableStore::store(std::string_view name, std::string value) { table[entry_for(name)].value = std::move(value); }
+void VariableStore::store(std::string_view name, std::string value) {
+    table[entry_for(name)].value = std::move(value);
+}
 
-void VariableStore::declare(std::string_view name) { entry_for(name); }
+void VariableStore::declare(std::string_view name) {
+    entry_for(name);
+}
 
 } // namespace korvex

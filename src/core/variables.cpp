@@ -32,7 +32,9 @@ std::string_view trim_blanks(std::string_view text) {
     return text.substr(first, last - first + 1);
 }
 
-bool is_hide_word(std::string_view text) { return text == "-1" || upper_case_ascii(text) == "HIDE"; }
+bool is_hide_word(std::string_view text) {
+    return text == "-1" || upper_case_ascii(text) == "HIDE";
+}
 
 std::string get_variable(Runtime& runtime, std::string_view name) {
     if (name.size() <= 2) {
@@ -54,17 +56,26 @@ std::string get_variable(Runtime& runtime, std::string_view name) {
 void set_variable(Runtime& runtime, std::string_view name, std::string value) {
     if (name.size() == 2) {
         Desktop& desktop = runtime.desktop;
-        if (name == "13") desktop.set_button_caption(DialogButton::input_ok, value);
-        else if (name == "14") desktop.set_button_caption(DialogButton::input_cancel, value);
-        else if (name == "17") desktop.set_button_caption(DialogButton::editor_ok, value);
-        else if (name == "18") desktop.set_button_caption(DialogButton::editor_cancel, value);
-        else if (name == "23") desktop.set_button_caption(DialogButton::list_ok, value);
-        else if (name == "25") desktop.set_clipboard_text(value);
-        else if (name == "28") desktop.set_info_window_visible(!is_hide_word(value));
+        if (name == "13")
+            desktop.set_button_caption(DialogButton::input_ok, value);
+        else if (name == "14")
+            desktop.set_button_caption(DialogButton::input_cancel, value);
+        else if (name == "17")
+            desktop.set_button_caption(DialogButton::editor_ok, value);
+        else if (name == "18")
+            desktop.set_button_caption(DialogButton::editor_cancel, value);
+        else if (name == "23")
+            desktop.set_button_caption(DialogButton::list_ok, value);
+        else if (name == "25")
+            desktop.set_clipboard_text(value);
+        else if (name == "28")
+            desktop.set_info_window_visible(!is_hide_word(value));
     }
     runtime.variables.store(name, std::move(value));
 }
 
-void declare_variable(Runtime& runtime, std::string_view name) { runtime.variables.declare(name); }
+void declare_variable(Runtime& runtime, std::string_view name) {
+    runtime.variables.declare(name);
+}
 
 } // namespace korvex

@@ -11,8 +11,8 @@ namespace {
 
 // A button-set name, or the style number written directly.
 std::uint32_t button_set_style(std::string_view button_set) {
-    static constexpr std::string_view names[] = {"OK", "OKCANCEL", "CANCELRETRYIGNORE",
-                                                 "YESNOCANCEL", "YESNO", "RETRYCANCEL"};
+    static constexpr std::string_view names[] = {"OK",          "OKCANCEL", "CANCELRETRYIGNORE",
+                                                 "YESNOCANCEL", "YESNO",    "RETRYCANCEL"};
     std::string name = upper_case_ascii(trim_blanks(button_set));
     for (std::uint32_t i = 0; i < std::size(names); ++i)
         if (name == names[i]) return i;

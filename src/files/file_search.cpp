@@ -30,7 +30,7 @@ struct SearchLevel {
 };
 
 class FileSearch {
-  public:
+public:
     explicit FileSearch(std::string pattern) : pattern(std::move(pattern)) {}
 
     // Walks depth first without recursion: the matches of a directory, then everything below each
@@ -51,7 +51,7 @@ class FileSearch {
         return std::move(list);
     }
 
-  private:
+private:
     // Enters a subdirectory unless it cannot be entered or is already on the path (a link that
     // leads back up); false when the walk could not return from it.
     bool go_down(const std::string& name, std::string prefix, std::int64_t levels) {

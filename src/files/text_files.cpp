@@ -25,7 +25,7 @@ constexpr std::size_t block_size = 65536;
 
 // Hands out a file's bytes a block at a time.
 class BlockReader {
-  public:
+public:
     explicit BlockReader(DataFile& file) : file(file), block(new char[block_size]) {}
 
     // The bytes not yet taken, read from the file when none are left; empty at the end or on an error.
@@ -41,7 +41,7 @@ class BlockReader {
     void take(std::size_t count) { position += count; }
     bool read_failed() const { return failed; }
 
-  private:
+private:
     DataFile& file;
     std::unique_ptr<char[]> block; // not cleared: only bytes read are looked at
     std::size_t position = 0;

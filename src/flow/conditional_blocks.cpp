@@ -53,10 +53,14 @@ void skip_to_block_end(Runtime& runtime) {
 } // namespace
 
 // RLBL: a label: no effect.
-std::int32_t handle_label(Runtime&) { return status_continue; }
+std::int32_t handle_label(Runtime&) {
+    return status_continue;
+}
 
 // RXEI: end-if reached in the ordinary flow: no effect.
-std::int32_t handle_end_if(Runtime&) { return status_continue; }
+std::int32_t handle_end_if(Runtime&) {
+    return status_continue;
+}
 
 // R0IF, RXIF: the one-line if and the if.
 std::int32_t handle_if(Runtime& runtime) {

@@ -14,8 +14,10 @@ constexpr std::uint32_t until_code = opcode_number("RUNT");
 
 // Keeps the loop stack describing the loops open at the position just read.
 void replay_loop_record(Runtime& runtime, std::uint32_t code) {
-    if (code == repeat_code) runtime.loop_stack.push(runtime.instruction_counter);
-    else if (code == until_code) runtime.loop_stack.pop();
+    if (code == repeat_code)
+        runtime.loop_stack.push(runtime.instruction_counter);
+    else if (code == until_code)
+        runtime.loop_stack.pop();
 }
 
 // Leaves the reader behind a record found by an earlier scan, with the loops open there.
@@ -114,6 +116,8 @@ std::int32_t handle_until(Runtime& runtime) {
 }
 
 // R009: end of the script.
-std::int32_t handle_end(Runtime&) { return status_stop; }
+std::int32_t handle_end(Runtime&) {
+    return status_stop;
+}
 
 } // namespace korvex

@@ -62,13 +62,11 @@ std::vector<std::string> split_command_line(std::string_view command_line) {
     command_line = command_line.substr(0, command_line.find('\0'));
     std::vector<std::string> arguments;
     std::size_t position = 0;
-    while (position < command_line.size() && is_separator(command_line[position]))
-        ++position;
+    while (position < command_line.size() && is_separator(command_line[position])) ++position;
     if (position == command_line.size()) return arguments;
     arguments.push_back(program_name(command_line, position));
     for (;;) {
-        while (position < command_line.size() && is_separator(command_line[position]))
-            ++position;
+        while (position < command_line.size() && is_separator(command_line[position])) ++position;
         if (position == command_line.size()) break;
         arguments.push_back(argument(command_line, position));
     }

@@ -59,7 +59,7 @@ struct ListDialog {
 };
 
 class Desktop {
-  public:
+public:
     virtual ~Desktop() = default;
 
     // Shows a modal box; returns the pressed button's code, or button_code::none when it cannot be shown.

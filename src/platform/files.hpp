@@ -22,7 +22,7 @@ enum class FileAccess {
 
 // One open data file, closed by its destructor at the latest.
 class DataFile {
-  public:
+public:
     DataFile() = default;
     DataFile(const DataFile&) = delete;
     DataFile& operator=(const DataFile&) = delete;
@@ -39,7 +39,7 @@ class DataFile {
     // Closes the file; false when data could not be stored or the close failed.
     bool close();
 
-  private:
+private:
     static constexpr std::intptr_t no_handle = -1;
     std::intptr_t handle = no_handle;
 };
@@ -98,7 +98,7 @@ bool enter_subdirectory(const std::string& name);
 // Keeps a way back to the directory current when it was made, which stays right when the walk went
 // down through a link.
 class DirectoryMark {
-  public:
+public:
     DirectoryMark();
     DirectoryMark(DirectoryMark&& other) noexcept;
     DirectoryMark& operator=(DirectoryMark&& other) noexcept;
@@ -110,7 +110,7 @@ class DirectoryMark {
     bool is_valid() const;
     bool return_to() const;
 
-  private:
+private:
     std::intptr_t handle = -1;
     std::string path;
 };

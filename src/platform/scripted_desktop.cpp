@@ -17,7 +17,9 @@ struct Answer {
     std::string argument; // escapes already resolved
 };
 
-std::string quoted(std::string_view text) { return "\"" + escape_bytes(text) + "\""; }
+std::string quoted(std::string_view text) {
+    return "\"" + escape_bytes(text) + "\"";
+}
 
 // What a dialog run gave, and why it was cancelled when the answer file did not fit the dialog.
 struct DialogOutcome {
@@ -54,9 +56,9 @@ int closing_code(std::uint32_t style) {
 
 int button_by_name(const std::string& name) {
     static const std::pair<const char*, int> names[] = {
-        {"ok", button_code::ok},         {"cancel", button_code::cancel}, {"close", button_code::cancel},
-        {"abort", button_code::abort},   {"retry", button_code::retry},   {"ignore", button_code::ignore},
-        {"yes", button_code::yes},       {"no", button_code::no}};
+        {"ok", button_code::ok},       {"cancel", button_code::cancel}, {"close", button_code::cancel},
+        {"abort", button_code::abort}, {"retry", button_code::retry},   {"ignore", button_code::ignore},
+        {"yes", button_code::yes},     {"no", button_code::no}};
     for (const auto& [text, code] : names)
         if (name == text) return code;
     return -1;
@@ -87,7 +89,8 @@ public:
             if (start == std::string::npos || line[start] == '#') continue;
             std::size_t verb_end = line.find(' ', start);
             Answer answer;
-            answer.verb = line.substr(start, verb_end == std::string::npos ? std::string::npos : verb_end - start);
+            answer.verb =
+                line.substr(start, verb_end == std::string::npos ? std::string::npos : verb_end - start);
             if (verb_end != std::string::npos) {
                 std::optional<std::string> argument = unescape_bytes(line.substr(verb_end + 1));
                 answer.argument = argument.value_or(line.substr(verb_end + 1));
@@ -105,8 +108,8 @@ public:
         }
         char style_text[16];
         std::snprintf(style_text, sizeof style_text, "0x%08X", style);
-        write("message_box title=" + quoted(title) + " text=" + quoted(text) + " buttons=" +
-              button_set_name(style) + " style=" + style_text + " -> " + std::to_string(code));
+        write("message_box title=" + quoted(title) + " text=" + quoted(text) +
+              " buttons=" + button_set_name(style) + " style=" + style_text + " -> " + std::to_string(code));
         return code;
     }
 
@@ -148,7 +151,8 @@ public:
     }
 
     void place_info_window(std::string_view text, int width, int height) override {
-        write("info_window text=" + quoted(text) + " size=" + std::to_string(width) + "x" + std::to_string(height));
+        write("info_window text=" + quoted(text) + " size=" + std::to_string(width) + "x" +
+              std::to_string(height));
     }
 
     void set_info_window_visible(bool visible) override {
@@ -242,7 +246,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<Desktop> make_scripted_desktop(const std::string& answer_file, const std::string& transcript_file) {
+std::unique_ptr<Desktop> make_scripted_desktop(const std::string& answer_file,
+                                               const std::string& transcript_file) {
     // A missing answer file holds no answers: every dialog counts as cancelled.
     std::string answers = platform::read_whole_file(answer_file).value_or("");
     auto transcript = std::make_unique<std::ofstream>(transcript_file, std::ios::binary | std::ios::app);

@@ -5,6 +5,8 @@
 namespace korvex {
 
 // R033: keystrokes to a window.
-std::int32_t handle_send_keys(Runtime&) { return status_unknown_opcode; }
+std::int32_t handle_send_keys(Runtime&) {
+    return status_unknown_opcode;
+}
 
 } // namespace korvex

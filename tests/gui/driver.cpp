@@ -235,7 +235,8 @@ HWND control_of(HWND window, const std::string& description) {
     if (window == nullptr) throw Failure{"no current window"};
     HWND control = nullptr;
     if (std::size_t colon = description.find(':'); colon != std::string::npos) {
-        ControlSearch search{window, description.substr(0, colon), std::atoi(description.c_str() + colon + 1)};
+        ControlSearch search{window, description.substr(0, colon),
+                             std::atoi(description.c_str() + colon + 1)};
         EnumChildWindows(window, match_control, reinterpret_cast<LPARAM>(&search));
         control = search.found;
     } else {
@@ -352,8 +353,7 @@ void run(const std::vector<std::string>& arguments) {
             search.window_class = argument(i);
             GetWindowThreadProcessId(current, &search.process);
             EnumWindows(match_family, reinterpret_cast<LPARAM>(&search));
-            for (HWND window : search.found)
-                report_window(window);
+            for (HWND window : search.found) report_window(window);
         } else if (command == "set-text") {
             HWND control = control_of(current, argument(i));
             std::string text = unescaped(argument(i));

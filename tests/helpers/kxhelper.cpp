@@ -31,8 +31,7 @@ int run(int argc, char** argv) {
     }
     if (mode == "args" && argc > 2) {
         std::ofstream out(argv[2], std::ios::binary);
-        for (int i = 3; i < argc; ++i)
-            out << '[' << argv[i] << "]\n";
+        for (int i = 3; i < argc; ++i) out << '[' << argv[i] << "]\n";
         return 0;
     }
     if (mode == "signal" && argc > 2) return std::raise(std::atoi(argv[2])) == 0 ? 0 : 100;
@@ -61,8 +60,7 @@ bool called_by_own_name(const std::string& program) {
 int main(int argc, char** argv) {
     if (argc > 0 && called_by_own_name(argv[0])) return run(argc, argv);
     std::ofstream out("opened.txt", std::ios::binary | std::ios::app);
-    for (int i = 1; i < argc; ++i)
-        out << (i > 1 ? " " : "") << argv[i];
+    for (int i = 1; i < argc; ++i) out << (i > 1 ? " " : "") << argv[i];
     out << '\n';
     return 0;
 }

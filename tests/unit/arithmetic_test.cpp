@@ -103,16 +103,14 @@ struct RandomRun {
 TEST(RandomNumbers, FollowTheGeneratorAndReseedEveryTenthDraw) {
     RandomRun run;
     std::vector<std::string> drawn;
-    for (int i = 0; i < 10; ++i)
-        drawn.push_back(run.draw("32767"));
+    for (int i = 0; i < 10; ++i) drawn.push_back(run.draw("32767"));
     EXPECT_EQ(drawn, (std::vector<std::string>{"346", "130", "10982", "1090", "11656", "7117", "17595",
                                                "6415", "22948", "31126"}));
     // The 11th draw reseeds: with the clock on, seed 2; with it still, the same sequence again.
     run.clock = 2;
     EXPECT_EQ(run.draw("32767"), "692");
     EXPECT_EQ(run.draw("32767"), "32682");
-    for (int i = 0; i < 8; ++i)
-        run.draw("32767");
+    for (int i = 0; i < 8; ++i) run.draw("32767");
     run.clock = 2;
     EXPECT_EQ(run.draw("32767"), "692");
     EXPECT_EQ(run.script.variable("0"), "0");

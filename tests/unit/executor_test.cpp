@@ -59,7 +59,8 @@ TEST(VersionCheck, OtherVersionsShowTheConflictAndStop) {
         EXPECT_EQ(script.execute(std::string("RRLR") + version), status_stop) << version;
         EXPECT_EQ(script.conversation(),
                   "message_box title=\"Korvex Runtime Language Conflict\" text=\"ERROR: RTL uses newer "
-                  "KXRL-specification!\\nThis may result unpredictable results.\" buttons=OK style=0x00000010 -> 1\n");
+                  "KXRL-specification!\\nThis may result unpredictable results.\" buttons=OK "
+                  "style=0x00000010 -> 1\n");
     }
     for (const char* version : {"'4.4'", "'4.40'", "' 4.4'", "'4.4x'", "'+4.4e0'"}) {
         ScriptRun script("");

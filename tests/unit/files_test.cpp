@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 
 // Runs each test in its own empty directory and returns to the previous one afterwards.
 class FilesTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         previous = fs::current_path();
         std::random_device seed;
@@ -132,8 +132,7 @@ TEST_F(FilesTest, FailedWritesReportFailure) {
 TEST_F(FilesTest, CopyCarriesLargeFilesAndRefusesToCopyAFileOntoItself) {
     std::string content(3'000'000, '\0');
     std::mt19937 random(11);
-    for (char& byte : content)
-        byte = static_cast<char>(random());
+    for (char& byte : content) byte = static_cast<char>(random());
     write_file("big.bin", content);
     fs::create_hard_link("big.bin", "alias.bin");
     ScriptRun script("");
@@ -229,8 +228,7 @@ TEST_F(FilesTest, SearchSkipsDirectoriesItCannotEnter) {
 
 TEST_F(FilesTest, DeepTreesAreWalkedToTheDepthAskedFor) {
     fs::path deepest;
-    for (int level = 0; level < 300; ++level)
-        deepest /= "d";
+    for (int level = 0; level < 300; ++level) deepest /= "d";
     fs::create_directories("tree" / deepest);
     write_file("tree" / deepest / "bottom.txt", "b");
     ScriptRun script("");
@@ -238,8 +236,7 @@ TEST_F(FilesTest, DeepTreesAreWalkedToTheDepthAskedFor) {
     EXPECT_EQ(script.variable("31"), "");
     script.execute("R034[31]'tree\\*.txt''1000'");
     std::string expected;
-    for (int level = 0; level < 300; ++level)
-        expected += "d\\";
+    for (int level = 0; level < 300; ++level) expected += "d\\";
     EXPECT_EQ(script.variable("31"), expected + "bottom.txt");
     EXPECT_EQ(fs::current_path(), work);
 }

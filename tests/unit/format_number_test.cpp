@@ -70,8 +70,7 @@ TEST(FormatNumber, MatchesFixedSixDecimalsTrimmed) {
         {std::numeric_limits<double>::quiet_NaN(), "+NAN"},
         {-std::numeric_limits<double>::quiet_NaN(), "-NAN"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(format_number(c.value), c.expected) << "value " << c.value;
+    for (const Case& c : cases) EXPECT_EQ(format_number(c.value), c.expected) << "value " << c.value;
 }
 
 TEST(FormatNumber, WritesTheLargestNumbersInFull) {
@@ -97,8 +96,7 @@ TEST(FormatNumber, AgreesWithAnExactCLibraryOnRandomValues) {
         std::snprintf(text, sizeof text, "%lf", value);
         std::string expected = text;
         std::size_t last = expected.size() - 1;
-        while (last > 0 && expected[last] == '0')
-            --last;
+        while (last > 0 && expected[last] == '0') --last;
         expected.resize(expected[last] == '.' ? last : last + 1);
         ASSERT_EQ(format_number(value), expected) << "value " << value;
     }

@@ -39,8 +39,7 @@ TEST(ReadWholeNumber, FollowsTheGrammar) {
          0},
         {" 12 34", 12},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(read_whole_number(c.text), c.expected) << '"' << c.text << '"';
+    for (const Case& c : cases) EXPECT_EQ(read_whole_number(c.text), c.expected) << '"' << c.text << '"';
 }
 
 TEST(ReadWholeNumber, ClampsBeyondThe32BitRange) {
@@ -80,8 +79,7 @@ TEST(ReadRealNumber, FollowsTheGrammar) {
         {"5.e3", 5000}, {".5e1", 5},
         {"-.e1", 0},    {"00.0100", 0.01},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(read_real_number(c.text), c.expected) << '"' << c.text << '"';
+    for (const Case& c : cases) EXPECT_EQ(read_real_number(c.text), c.expected) << '"' << c.text << '"';
 }
 
 TEST(ReadRealNumber, GoesToInfinityOrZeroAtTheEndsOfTheRange) {

@@ -21,8 +21,7 @@ struct PeImage {
 
     void put(std::size_t at, std::uint64_t value, int width) {
         if (bytes.size() < at + width) bytes.resize(at + width, '\0');
-        for (int i = 0; i < width; ++i)
-            bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+        for (int i = 0; i < width; ++i) bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
     }
     std::size_t optional_size() const { return wide ? 0xF0 : 0xE0; }
     std::size_t section(int index) const { return optional_header + optional_size() + 40 * index; }

@@ -11,15 +11,50 @@
 namespace korvex::testing {
 namespace {
 
-const char* const safe_opcodes[] = {
-    "RRLR", "R000", "R001", "R004", "R005", "R006", "RXEL", "RXIE", "R0IF", "RXIF", "R007", "R008",
-    "R031", "R032", "RRPT", "RUNT", "RF00", "RF01", "RF02", "RF03", "RF04", "RF05", "RF06", "RF07",
-    "RF08", "RF09", "RF10", "RF11", "RF12", "R027", "R028", "R038", "RLBL", "RXEI", "R009"};
+const char* const safe_opcodes[] = {"RRLR", "R000", "R001", "R004", "R005", "R006", "RXEL", "RXIE", "R0IF",
+                                    "RXIF", "R007", "R008", "R031", "R032", "RRPT", "RUNT", "RF00", "RF01",
+                                    "RF02", "RF03", "RF04", "RF05", "RF06", "RF07", "RF08", "RF09", "RF10",
+                                    "RF11", "RF12", "R027", "R028", "R038", "RLBL", "RXEI", "R009"};
 
 const char* const operand_pieces[] = {
-    "[31]", "[32]", "[0]", "[25]", "[28]", "[13]", "[7]", "[", "]", "'", "''", "'abc'", "'-1'", "'0'",
-    "'2147483648'", "'-2147483649'", "'1e400'", "'-0'", "'hide'", "'|a||b|'", "#", "=", "!", "<", ">",
-    "|", "&", "'99999999999'", "'  '", "'~'", "'^'", "*", "/", "+", "-", "'A'", "'a'", "label",
+    "[31]",
+    "[32]",
+    "[0]",
+    "[25]",
+    "[28]",
+    "[13]",
+    "[7]",
+    "[",
+    "]",
+    "'",
+    "''",
+    "'abc'",
+    "'-1'",
+    "'0'",
+    "'2147483648'",
+    "'-2147483649'",
+    "'1e400'",
+    "'-0'",
+    "'hide'",
+    "'|a||b|'",
+    "#",
+    "=",
+    "!",
+    "<",
+    ">",
+    "|",
+    "&",
+    "'99999999999'",
+    "'  '",
+    "'~'",
+    "'^'",
+    "*",
+    "/",
+    "+",
+    "-",
+    "'A'",
+    "'a'",
+    "label",
 };
 
 class RandomRecords {
@@ -36,7 +71,9 @@ public:
     }
 
 private:
-    std::size_t pick(std::size_t count) { return std::uniform_int_distribution<std::size_t>(0, count - 1)(random); }
+    std::size_t pick(std::size_t count) {
+        return std::uniform_int_distribution<std::size_t>(0, count - 1)(random);
+    }
 
     std::string label() { return std::string(1, static_cast<char>('a' + pick(3))); }
 
@@ -55,8 +92,10 @@ private:
         if (record == "RRLR" && pick(8) != 0) record = "R001";
         std::size_t pieces = pick(10);
         for (std::size_t i = 0; i < pieces; ++i) {
-            if (pick(6) == 0) record += static_cast<char>(2 + pick(254));
-            else record += operand_pieces[pick(std::size(operand_pieces))];
+            if (pick(6) == 0)
+                record += static_cast<char>(2 + pick(254));
+            else
+                record += operand_pieces[pick(std::size(operand_pieces))];
         }
         return record;
     }
@@ -104,7 +143,8 @@ TEST(Robustness, ListingRoundTripsEveryRecordButTheSeparator) {
     for (int i = 0; i < 2000; ++i) records.push_back(generator.any_record());
     std::vector<std::string> parsed;
     std::vector<listing::ParseError> errors;
-    ASSERT_TRUE(listing::parse(listing_of(records), parsed, errors)) << errors.front().line << ": " << errors.front().message;
+    ASSERT_TRUE(listing::parse(listing_of(records), parsed, errors))
+        << errors.front().line << ": " << errors.front().message;
     EXPECT_EQ(parsed, records);
 }
 

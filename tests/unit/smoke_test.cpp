@@ -5,7 +5,8 @@ namespace korvex::testing {
 namespace {
 
 TEST(Spine, RunsAListingThroughTheMainLoop) {
-    ScriptRun script("RRLR'4.4'\nR001[31]'world'\nR007'Greeting''Hello, '#[31]'OK'\nR009\nR007'x''not shown''OK'\n");
+    ScriptRun script(
+        "RRLR'4.4'\nR001[31]'world'\nR007'Greeting''Hello, '#[31]'OK'\nR009\nR007'x''not shown''OK'\n");
     script.run();
     EXPECT_EQ(script.variable("31"), "world");
     EXPECT_EQ(script.variable("0"), "1");

@@ -10,7 +10,9 @@
 namespace korvex::testing {
 namespace {
 
-std::string bytes(const char* text, std::size_t length) { return std::string(text, length); }
+std::string bytes(const char* text, std::size_t length) {
+    return std::string(text, length);
+}
 
 TEST(ScriptImage, ReadsRecordsUpToEachSeparator) {
     ScriptImage image(bytes("R009\x01\x01R001[31]'a\r\nb\0c'\x01\0", 24));
@@ -24,7 +26,10 @@ TEST(ScriptImage, ReadsRecordsUpToEachSeparator) {
 }
 
 TEST(ScriptImage, RewindPlacesTheReaderAtTheStart) {
-    ScriptImage image(bytes("a\x01" "b\x01" "c\x01\0", 7));
+    ScriptImage image(bytes("a\x01"
+                            "b\x01"
+                            "c\x01\0",
+                            7));
     image.next_record();
     image.next_record();
     image.rewind();
@@ -79,7 +84,9 @@ TEST(ExecutableLength, AnUnpackedElfImageEndsAtItsLastByte) {
 TEST(ExecutableLength, RefusesTruncatedOrForeignBytes) {
     std::string image = own_executable();
     EXPECT_EQ(executable_image_length(image.substr(0, image.size() / 2)), std::nullopt);
-    EXPECT_EQ(executable_image_length("\x7F" "ELF"), std::nullopt);
+    EXPECT_EQ(executable_image_length("\x7F"
+                                      "ELF"),
+              std::nullopt);
     EXPECT_EQ(executable_image_length("MZ"), std::nullopt);
     EXPECT_EQ(executable_image_length("#!/bin/sh\n"), std::nullopt);
     EXPECT_EQ(executable_image_length(""), std::nullopt);
@@ -96,11 +103,11 @@ std::string minimal_pe(std::uint32_t raw_offset, std::uint32_t raw_size, std::ui
     image[1] = 'Z';
     put(0x3C, 0x80, 4);
     put(0x80, 0x00004550, 4);
-    put(0x84 + 2, 1, 2);              // one section
-    put(0x84 + 8, symbols, 4);        // symbol table
-    put(0x84 + 12, symbol_count, 4);  // symbols
-    put(0x84 + 16, 0xE0, 2);          // optional header size (32-bit)
-    put(0x98, 0x10B, 2);              // PE32 magic
+    put(0x84 + 2, 1, 2);             // one section
+    put(0x84 + 8, symbols, 4);       // symbol table
+    put(0x84 + 12, symbol_count, 4); // symbols
+    put(0x84 + 16, 0xE0, 2);         // optional header size (32-bit)
+    put(0x98, 0x10B, 2);             // PE32 magic
     std::size_t section = 0x98 + 0xE0;
     put(section + 16, raw_size, 4);
     put(section + 20, raw_offset, 4);
@@ -128,7 +135,10 @@ namespace korvex::testing {
 namespace {
 
 TEST(ScriptImage, SeekingARecordReadBeforeEqualsRewindingAndReading) {
-    ScriptImage image(std::string("a\x01\x01" "ccc\x01" "d\x01\0", 10));
+    ScriptImage image(std::string("a\x01\x01"
+                                  "ccc\x01"
+                                  "d\x01\0",
+                                  10));
     EXPECT_EQ(image.seek_record(1), std::nullopt) << "nothing read yet";
     image.next_record();
     image.next_record();

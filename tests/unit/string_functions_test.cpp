@@ -144,8 +144,7 @@ TEST(StringFunctions, FieldsFollowTheByteWalk) {
     const std::string separators[] = {";", ";;", "a;", "aa", ";a;"};
     for (int round = 0; round < 3000; ++round) {
         std::string text;
-        for (int length = generator() % 9; length > 0; --length)
-            text += "a;b"[generator() % 3];
+        for (int length = generator() % 9; length > 0; --length) text += "a;b"[generator() % 3];
         const std::string& separator = separators[generator() % 5];
         int field_number = 1 + static_cast<int>(generator() % 6);
         ScriptRun script("");

@@ -77,7 +77,7 @@ TEST(VersionName, NamesTheNtFamilyByTheWholeBuild) {
 }
 
 class Environment : public ::testing::Test {
-  protected:
+protected:
     void TearDown() override {
         for (const char* name :
              {"KX_UNIT_A", "Kx_Unit_Mixed", "KX_UNIT_EMPTY", "KX_UNIT_LONG", "KX_UNIT_ZERO"})
@@ -191,7 +191,7 @@ TEST(Programs, StartReportsStartOrTheSmallErrorNumber) {
 
 // PATH pointed at a directory of our own for the length of a test.
 class OwnPath : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         saved = std::getenv("PATH") ? std::getenv("PATH") : "";
         directory =

@@ -73,8 +73,7 @@ struct Case {
 };
 
 inline void expect_results(std::initializer_list<Case> cases) {
-    for (const Case& c : cases)
-        EXPECT_EQ(result_of(c.record), c.expected) << c.record;
+    for (const Case& c : cases) EXPECT_EQ(result_of(c.record), c.expected) << c.record;
 }
 
 } // namespace korvex::testing

@@ -25,18 +25,25 @@ TEST(VariableStore, NamesAreRawBytes) {
     VariableStore store;
     store.store("31", "a");
     store.store("031", "b");
-    store.store(std::string("3\0" "1", 3), "c");
+    store.store(std::string("3\0"
+                            "1",
+                            3),
+                "c");
     store.store("", "empty name");
     EXPECT_EQ(*store.find("31"), "a");
     EXPECT_EQ(*store.find("031"), "b");
-    EXPECT_EQ(*store.find(std::string("3\0" "1", 3)), "c");
+    EXPECT_EQ(*store.find(std::string("3\0"
+                                      "1",
+                                      3)),
+              "c");
     EXPECT_EQ(*store.find(""), "empty name");
 }
 
 TEST(VariableStore, HoldsManyVariablesWithValuesOfAnyBytes) {
     VariableStore store;
     for (int i = 0; i < 20000; ++i) store.store(std::to_string(i), std::string(i % 7, static_cast<char>(i)));
-    for (int i = 0; i < 20000; i += 997) EXPECT_EQ(*store.find(std::to_string(i)), std::string(i % 7, static_cast<char>(i)));
+    for (int i = 0; i < 20000; i += 997)
+        EXPECT_EQ(*store.find(std::to_string(i)), std::string(i % 7, static_cast<char>(i)));
 }
 
 TEST(SystemVariables, StartValues) {
@@ -49,7 +56,8 @@ TEST(SystemVariables, StartValues) {
     EXPECT_FALSE(script.variable("9").empty());
     EXPECT_FALSE(script.variable("2").empty());
     // Start-up sets the captions and hides the information window.
-    EXPECT_NE(script.transcript.find("caption input_ok \"Ok\"\ncaption input_cancel \"Cancel\""), std::string::npos);
+    EXPECT_NE(script.transcript.find("caption input_ok \"Ok\"\ncaption input_cancel \"Cancel\""),
+              std::string::npos);
     EXPECT_NE(script.transcript.find("info_window hidden"), std::string::npos);
 }
 

@@ -23,8 +23,8 @@ std::string stream_of(const std::vector<std::string>& records);
 
 struct SplitStream {
     std::vector<std::string> records;
-    bool terminated = false;  // the bytes after the last separator are the single terminator
-    std::string trailing;     // bytes after the last separator otherwise
+    bool terminated = false; // the bytes after the last separator are the single terminator
+    std::string trailing;    // bytes after the last separator otherwise
 };
 SplitStream split_stream(std::string_view stream);
 // One line of the listing for a record.

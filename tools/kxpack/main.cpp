@@ -78,14 +78,16 @@ std::string default_runtime(const char* own_path) {
 }
 
 // Where the stream of a packed program starts: behind the runtime's own image and the banner.
-std::size_t stream_start_of(const std::string& path, const std::string& program, std::optional<long long> offset) {
+std::size_t stream_start_of(const std::string& path, const std::string& program,
+                            std::optional<long long> offset) {
     std::size_t start;
     if (offset) {
         if (*offset < 0) throw Failure{exit_usage, "--offset must not be negative"};
         start = static_cast<std::size_t>(*offset);
     } else {
         std::optional<std::size_t> length = executable_image_length(program);
-        if (!length) throw Failure{exit_file_error, path + ": not an executable of a known format (give --offset)"};
+        if (!length)
+            throw Failure{exit_file_error, path + ": not an executable of a known format (give --offset)"};
         start = *length + banner_length;
     }
     if (start >= program.size()) throw Failure{exit_file_error, path + ": no stream behind the runtime"};
@@ -120,7 +122,8 @@ int list(const std::string& program_path, std::optional<long long> offset) {
     std::string program = read_file(program_path);
     std::size_t start = stream_start_of(program_path, program, offset);
     listing::SplitStream split = listing::split_stream(std::string_view(program).substr(start));
-    std::cout << "# " << split.records.size() << " records from " << program_path << " at offset " << start << "\n";
+    std::cout << "# " << split.records.size() << " records from " << program_path << " at offset " << start
+              << "\n";
     for (const std::string& record : split.records) std::cout << listing::line_of(record) << "\n";
     if (!split.terminated)
         std::cerr << "kxpack: " << program_path << ": " << split.trailing.size()
@@ -149,11 +152,16 @@ int run(int argc, char** argv) {
             if (i + 1 >= arguments.size()) throw Failure{exit_usage, argument + " needs a value"};
             return arguments[++i];
         };
-        if (argument == "--runtime") runtime_path = value();
-        else if (argument == "-o" || argument == "--output") output = value();
-        else if (argument == "--raw") raw = true;
-        else if (argument == "--list") mode = "list", input = value();
-        else if (argument == "--extract") mode = "extract", input = value();
+        if (argument == "--runtime")
+            runtime_path = value();
+        else if (argument == "-o" || argument == "--output")
+            output = value();
+        else if (argument == "--raw")
+            raw = true;
+        else if (argument == "--list")
+            mode = "list", input = value();
+        else if (argument == "--extract")
+            mode = "extract", input = value();
         else if (argument == "--offset") {
             std::string text = value();
             if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
@@ -162,9 +170,12 @@ int run(int argc, char** argv) {
         } else if (argument == "--help" || argument == "-h") {
             std::cout << usage_text;
             return exit_done;
-        } else if (!argument.empty() && argument[0] == '-') throw Failure{exit_usage, "unknown option " + argument};
-        else if (input.empty()) input = argument;
-        else throw Failure{exit_usage, "more than one input"};
+        } else if (!argument.empty() && argument[0] == '-')
+            throw Failure{exit_usage, "unknown option " + argument};
+        else if (input.empty())
+            input = argument;
+        else
+            throw Failure{exit_usage, "more than one input"};
     }
     if (input.empty()) throw Failure{exit_usage, "no input given"};
     if (mode == "list") return list(input, offset);

@@ -20,16 +20,20 @@ std::vector<ButtonChoice> buttons_of(std::uint32_t style) {
     switch (style & message_box_style::button_mask) {
     case message_box_style::ok_cancel: return {{"OK", button_code::ok}, {"Cancel", button_code::cancel}};
     case message_box_style::abort_retry_ignore:
-        return {{"Abort", button_code::abort}, {"Retry", button_code::retry}, {"Ignore", button_code::ignore}};
+        return {
+            {"Abort", button_code::abort}, {"Retry", button_code::retry}, {"Ignore", button_code::ignore}};
     case message_box_style::yes_no_cancel:
         return {{"Yes", button_code::yes}, {"No", button_code::no}, {"Cancel", button_code::cancel}};
     case message_box_style::yes_no: return {{"Yes", button_code::yes}, {"No", button_code::no}};
-    case message_box_style::retry_cancel: return {{"Retry", button_code::retry}, {"Cancel", button_code::cancel}};
+    case message_box_style::retry_cancel:
+        return {{"Retry", button_code::retry}, {"Cancel", button_code::cancel}};
     default: return {{"OK", button_code::ok}};
     }
 }
 
-bool has_terminal() { return isatty(STDIN_FILENO) == 1; }
+bool has_terminal() {
+    return isatty(STDIN_FILENO) == 1;
+}
 
 // One line from the terminal; nothing at the end of input. The end of input typed on a terminal
 // (Ctrl-D) ends only this read, so that later boxes and dialogs can still be answered.
@@ -76,7 +80,8 @@ public:
     int message_box(std::string_view text, std::string_view title, std::uint32_t style) override {
         std::vector<ButtonChoice> buttons = buttons_of(style);
         std::cout << "== " << title << " ==\n" << text << "\n";
-        for (std::size_t i = 0; i < buttons.size(); ++i) std::cout << "[" << i + 1 << "] " << buttons[i].label << "  ";
+        for (std::size_t i = 0; i < buttons.size(); ++i)
+            std::cout << "[" << i + 1 << "] " << buttons[i].label << "  ";
         std::cout << std::endl;
         if (!has_terminal()) return button_code::none;
         for (;;) {
@@ -84,7 +89,8 @@ public:
             std::optional<std::string> answer = read_line();
             if (!answer) return button_code::none;
             int choice = read_whole_number(*answer);
-            if (choice >= 1 && static_cast<std::size_t>(choice) <= buttons.size()) return buttons[choice - 1].code;
+            if (choice >= 1 && static_cast<std::size_t>(choice) <= buttons.size())
+                return buttons[choice - 1].code;
             for (const ButtonChoice& button : buttons)
                 if (!answer->empty() && (std::tolower((*answer)[0]) == std::tolower(button.label[0])))
                     return button.code;
@@ -160,8 +166,12 @@ private:
 
 } // namespace
 
-std::unique_ptr<Desktop> make_console_desktop() { return std::make_unique<ConsoleDesktop>(); }
+std::unique_ptr<Desktop> make_console_desktop() {
+    return std::make_unique<ConsoleDesktop>();
+}
 
-std::unique_ptr<Desktop> make_native_desktop() { return make_console_desktop(); }
+std::unique_ptr<Desktop> make_native_desktop() {
+    return make_console_desktop();
+}
 
 } // namespace korvex

@@ -72,8 +72,7 @@ std::int32_t start_error_number(int error) {
 int spawn(const std::vector<std::string>& arguments, pid_t& child) {
     if (arguments.empty()) return ENOENT;
     std::vector<char*> argv;
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
     return posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ);
 }
@@ -169,15 +168,13 @@ bool set_environment_variable(std::string_view name, std::string_view value) {
     if (text_name.empty() || text_name.find('=') != std::string::npos) return false;
     std::vector<std::string> names = matching_names(text_name);
     std::string kept = names.empty() ? text_name : names.front();
-    for (std::size_t i = 1; i < names.size(); ++i)
-        unsetenv(names[i].c_str());
+    for (std::size_t i = 1; i < names.size(); ++i) unsetenv(names[i].c_str());
     std::string text_value(value.substr(0, value.find('\0')));
     return setenv(kept.c_str(), text_value.c_str(), 1) == 0;
 }
 
 void remove_environment_variable(std::string_view name) {
-    for (const std::string& entry_name : matching_names(name))
-        unsetenv(entry_name.c_str());
+    for (const std::string& entry_name : matching_names(name)) unsetenv(entry_name.c_str());
 }
 
 std::int32_t send_multimedia_command(std::string_view) {

@@ -75,7 +75,7 @@ int centred(int screen_metric, int size) {
 }
 
 class Win32Desktop final : public Desktop {
-  public:
+public:
     // Registers the class and creates the hidden windows; false when the class cannot be registered.
     bool create_dialog_windows();
 
@@ -98,7 +98,7 @@ class Win32Desktop final : public Desktop {
     void place_info_window(std::string_view text, int width, int height) override;
     void set_info_window_visible(bool visible) override;
 
-  private:
+private:
     static LRESULT CALLBACK dialog_window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     void on_size(HWND window, int width, int height);
     void on_close();
@@ -372,8 +372,7 @@ std::string Win32Desktop::clipboard_text() {
             // Never past the block, even if its text lacks the terminating zero.
             std::size_t size = GlobalSize(data);
             std::size_t length = 0;
-            while (length < size && bytes[length] != '\0')
-                ++length;
+            while (length < size && bytes[length] != '\0') ++length;
             text.assign(bytes, length);
             GlobalUnlock(data);
         }
@@ -385,7 +384,7 @@ std::string Win32Desktop::clipboard_text() {
 // A desktop of another kind (the scripted one) with the class registered and the hidden windows
 // created beside it, as the runtime's start-up does on Windows.
 class DesktopWithWindows final : public Desktop {
-  public:
+public:
     DesktopWithWindows(std::unique_ptr<Win32Desktop> windows, std::unique_ptr<Desktop> inner)
         : windows(std::move(windows)), inner(std::move(inner)) {}
 
@@ -412,7 +411,7 @@ class DesktopWithWindows final : public Desktop {
     }
     void set_info_window_visible(bool visible) override { inner->set_info_window_visible(visible); }
 
-  private:
+private:
     std::unique_ptr<Win32Desktop> windows;
     std::unique_ptr<Desktop> inner;
 };
