@@ -305,17 +305,19 @@ def info_window_through_variable_28(run):
 
 @gui_test
 def info_window_stays_across_instructions_and_dialogs(run):
-    run.start("RRLR'4.4'\nR038'Working'''\nR001[31]'after the window'\nR001[31][31]#'!'\n"
-              "R008[32]'%s''Name:''n'\nR007'%s''x''OK'\nR007'%s'[28]#'/'#[32]'OK'\nR009\n"
-              % (run.title("Ask"), run.title("After"), run.title("Result")))
+    run.start("RRLR'4.4'\nR038'Working'''\nR001[34][28]\nR001[31]'after the window'\nR001[31][31]#'!'\n"
+              "R008[32]'%s''Name:''n'\nR007'%s''x''OK'\nR038'Bye''-1'\nR001[33][28]\nR007'%s''x''OK'\n"
+              "R007'%s'[34]#'/'#[32]#'/'#[33]'OK'\nR009\n"
+              % (run.title("Ask"), run.title("After"), run.title("Gone"), run.title("Result")))
     during = hidden_windows(run, run.title("Ask"))
     check(during["input"]["visible"] == "1", "the input dialog is not shown")
     check(during["info"]["visible"] == "1", "the info window went away during the input dialog")
     check(control(during["info"], 12)["text"] == "Working", "info text %r" % during["info"])
     check(hidden_windows(run, run.title("After"))["info"]["visible"] == "1",
           "the info window went away after the input dialog")
+    check(hidden_windows(run, run.title("Gone"))["info"]["visible"] == "0", "the mode -1 does not hide it")
     stored = run.result()
-    check(stored == "0/n", "variable 28 and the answer read %r" % stored)
+    check(stored == "0/n/-1", "variable 28 and the answer read %r" % stored)
     run.finish(0)
 
 
