@@ -25,7 +25,7 @@ std::string stream_of_listing(const std::string& text) {
 void run_stream(benchmark::State& state, const std::string& stream) {
     for (auto _ : state) {
         std::unique_ptr<Desktop> desktop = make_scripted_desktop_from_text("", nullptr);
-        Runtime runtime(*desktop, ScriptImage(stream));
+        Runtime runtime(*desktop, std::string(stream));
         init_system_variables(runtime);
         run_main_loop(runtime);
         benchmark::DoNotOptimize(runtime.instruction_counter);
@@ -63,7 +63,7 @@ BENCHMARK(calls_deep_in_script)->Arg(10)->Arg(5000)->Unit(benchmark::kMillisecon
 
 void store_and_read_many_variables(benchmark::State& state) {
     std::unique_ptr<Desktop> desktop = make_scripted_desktop_from_text("", nullptr);
-    Runtime runtime(*desktop, ScriptImage());
+    Runtime runtime(*desktop, std::string());
     std::vector<std::string> names;
     for (int i = 0; i < 10000; ++i) names.push_back(std::to_string(100 + i));
     for (auto _ : state) {

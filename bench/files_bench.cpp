@@ -55,13 +55,10 @@ const std::string& large_file() {
 // A runtime with its system variables, ready to execute single records.
 struct BenchRuntime {
     BenchRuntime() : desktop(korvex::make_scripted_desktop_from_text("", &transcript)) {
-        runtime = std::make_unique<korvex::Runtime>(*desktop, korvex::ScriptImage(""));
+        runtime = std::make_unique<korvex::Runtime>(*desktop, std::string());
         korvex::init_system_variables(*runtime);
     }
-    void execute(const std::string& record) {
-        runtime->current_instruction = record;
-        korvex::execute_instruction(*runtime);
-    }
+    void execute(const std::string& record) { korvex::execute_text(*runtime, record); }
     std::string transcript;
     std::unique_ptr<korvex::Desktop> desktop;
     std::unique_ptr<korvex::Runtime> runtime;

@@ -69,7 +69,7 @@ void run_string_heavy_script(benchmark::State& state) {
     for (auto _ : state) {
         std::string transcript;
         std::unique_ptr<Desktop> desktop = make_scripted_desktop_from_text("", &transcript);
-        Runtime runtime(*desktop, ScriptImage(stream));
+        Runtime runtime(*desktop, std::string(stream));
         init_system_variables(runtime);
         run_main_loop(runtime);
         benchmark::DoNotOptimize(runtime.variables.find("40"));

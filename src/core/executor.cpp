@@ -1,7 +1,8 @@
-// The dispatcher: one switch over the four-character opcode, one handler call per case.
+// The dispatcher: one switch over the decoded opcode, one handler call per case.
 #include "core/executor.hpp"
 
 #include "core/instructions.hpp"
+#include "core/operands.hpp"
 #include "core/runtime.hpp"
 #include "dialogs/dialogs.hpp"
 #include "files/files.hpp"
@@ -13,40 +14,43 @@ namespace korvex {
 namespace {
 
 std::int32_t dispatch(Runtime& runtime) {
-    const std::string& record = runtime.current_instruction;
-    runtime.current_opcode.assign(record, 0, std::min<std::size_t>(4, record.size()));
-    const std::uint32_t code = opcode_number(record);
-    // A label leaves the parse position as the previous instruction left it.
-    if (code == opcode_number("RLBL")) return handle_label(runtime);
-    runtime.parse_position = 5;
-    switch (code) {
-#define KORVEX_OPCODE(name, handler)                                                                         \
-    case opcode_number(#name):                                                                               \
+    switch (runtime.current_record->opcode) {
+#define KORVEX_OPCODE(code, handler, shape, values)                                                          \
+    case Opcode::code:                                                                                       \
         return handler(runtime);
 #include "core/opcodes.def"
 #undef KORVEX_OPCODE
-    default: return status_unknown_opcode;
+    case Opcode::unknown: break;
     }
+    return status_unknown_opcode;
 }
 
 } // namespace
 
-bool is_known_opcode(std::string_view code) {
-    switch (opcode_number(code)) {
-#define KORVEX_OPCODE(name, handler) case opcode_number(#name):
-#include "core/opcodes.def"
-#undef KORVEX_OPCODE
-        return code.size() == 4;
-    default: return false;
+std::int32_t execute_instruction(Runtime& runtime, const DecodedProgram& program,
+                                 const DecodedRecord& record) {
+    begin_record(runtime, program, record);
+    std::int32_t status;
+    // A true one-line if makes the record behind its condition the current one and asks for it to run.
+    while ((status = dispatch(runtime)) == status_dispatch_again) {
     }
+    return status;
 }
 
-std::int32_t execute_instruction(Runtime& runtime) {
-    std::int32_t status;
-    do {
-        status = dispatch(runtime);
-    } while (status == status_dispatch_again);
-    return status;
+std::int32_t execute_record(Runtime& runtime, std::int32_t number) {
+    return execute_instruction(runtime, runtime.script.decoded(), runtime.script.record(number));
+}
+
+std::int32_t execute_text(Runtime& runtime, std::string_view text) {
+    DecodedProgram program;
+    program.bytes = text;
+    std::uint32_t index = decode_record(program, text, runtime.variables, &runtime.script);
+    return execute_instruction(runtime, program, program.records[index]);
+}
+
+void go_to_record(Runtime& runtime, std::int32_t number) {
+    if (number < 1 || number > runtime.script.record_count()) throw ScriptEnded{};
+    runtime.instruction_counter = number;
 }
 
 } // namespace korvex

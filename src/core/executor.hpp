@@ -1,23 +1,28 @@
-// Carries out the record in current_instruction and tells the main loop what to do next.
+// Carries out one decoded record and tells the main loop what to do next.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
 
+#include "core/opcodes.hpp"
+
 namespace korvex {
 
 struct Runtime;
+struct DecodedProgram;
+struct DecodedRecord;
 
-std::int32_t execute_instruction(Runtime& runtime);
+// Executes record `number` of the script (the record the reader has just reached).
+std::int32_t execute_record(Runtime& runtime, std::int32_t number);
+// Executes a record of another program (a record given as text, in tests) at the reader's place.
+std::int32_t execute_instruction(Runtime& runtime, const DecodedProgram& program,
+                                 const DecodedRecord& record);
 
-// The record's opcode as a number that a switch can dispatch on; 0 for a record shorter than four bytes.
-constexpr std::uint32_t opcode_number(std::string_view record) {
-    if (record.size() < 4) return 0;
-    return (std::uint32_t(std::uint8_t(record[0])) << 24) | (std::uint32_t(std::uint8_t(record[1])) << 16) |
-           (std::uint32_t(std::uint8_t(record[2])) << 8) | std::uint32_t(std::uint8_t(record[3]));
-}
+// Decodes a record given as text and executes it at the reader's place (tests and benchmarks).
+std::int32_t execute_text(Runtime& runtime, std::string_view text);
 
-// True when the four characters are one of the runtime's opcodes.
-bool is_known_opcode(std::string_view code);
+// Places the reader behind record `number`, as reading the stream from its start up to that record
+// would; the script ends when the stream has no such record (0 names none).
+void go_to_record(Runtime& runtime, std::int32_t number);
 
 } // namespace korvex

@@ -22,20 +22,18 @@ std::int32_t handle_version_check(Runtime& runtime) {
 
 // R000: declares variables.
 std::int32_t handle_declare(Runtime& runtime) {
-    declare_variable(runtime, read_token(runtime, ']'));
-    const std::string& record = runtime.current_instruction;
-    while (runtime.parse_position >= 0 && static_cast<std::size_t>(runtime.parse_position) < record.size() &&
-           record[runtime.parse_position] == '[') {
-        runtime.parse_position += 1;
-        declare_variable(runtime, read_token(runtime, ']'));
-    }
+    while (has_operands_left(runtime)) runtime.variables.declare(read_output_variable(runtime));
     return status_continue;
 }
 
-// R001: assigns a value.
+// R001: assigns a value; a value that starts with the variable itself is appended in place.
 std::int32_t handle_assign(Runtime& runtime) {
-    std::string name = read_output_variable(runtime);
-    set_variable(runtime, name, read_next_value(runtime));
+    VariableSlot name = read_output_variable(runtime);
+    if (append_in_place(runtime, name)) {
+        runtime.variables.text_changed(name);
+        return status_continue;
+    }
+    set_variable(runtime, name, read_value(runtime));
     return status_continue;
 }
 

@@ -1,4 +1,5 @@
-// The operand readers. Positions at or beyond the record's end read as the end of the operand.
+// The operand readers over decoded records. A handler that reads more operands than its record holds
+// gets empty texts, as reading beyond the end of a record always gave.
 #include "core/operands.hpp"
 
 #include "core/numbers.hpp"
@@ -8,79 +9,160 @@
 namespace korvex {
 namespace {
 
-// The byte at index, or 0 where the record has no byte; 0 never opens or joins an operand.
-char byte_at(const Runtime& runtime, std::int64_t index) {
-    const std::string& record = runtime.current_instruction;
-    if (index < 0 || index >= static_cast<std::int64_t>(record.size())) return '\0';
-    return record[static_cast<std::size_t>(index)];
+const Operand* take_operand(Runtime& runtime) {
+    if (runtime.next_operand >= runtime.operands_end) {
+        runtime.operand_overruns += 1;
+        return nullptr;
+    }
+    return &runtime.current_program->operands[runtime.next_operand++];
 }
 
-bool compare(char comparison, const std::string& left, const std::string& right) {
+void append_item(Runtime& runtime, const Operand& item, std::string& text) {
+    if (item.kind == Operand::Kind::literal)
+        text.append(runtime.current_program->literal(item));
+    else if (is_computed_variable(item.first))
+        text.append(computed_variable(runtime, item.first));
+    else
+        text.append(variable_text(runtime, item.first));
+}
+
+std::uint32_t value_extent(const Operand& operand) {
+    return operand.kind == Operand::Kind::joined ? operand.length + 1 : 1;
+}
+
+// One comparison: the left value, the operator, the right value, read in that order.
+bool compare_next(Runtime& runtime) {
+    const std::vector<Operand>& operands = runtime.current_program->operands;
+    std::uint32_t operator_index = runtime.next_operand + value_extent(operands[runtime.next_operand]);
+    char comparison = static_cast<char>(operands[operator_index].first);
+    std::string left_storage, right_storage;
     switch (comparison) {
-    case '=': return left == right;
-    case '!': return left != right;
-    case '<': return read_real_number(left) < read_real_number(right);
-    case '>': return read_real_number(left) > read_real_number(right);
-    default: return false;
+    case '=':
+    case '!': {
+        std::string_view left = read_value_view(runtime, left_storage);
+        runtime.next_operand += 1;
+        bool equal = left == read_value_view(runtime, right_storage);
+        return comparison == '=' ? equal : !equal;
     }
+    case '<':
+    case '>': {
+        double left = read_number(runtime);
+        runtime.next_operand += 1;
+        double right = read_number(runtime);
+        return comparison == '<' ? left < right : left > right;
+    }
+    default: {
+        runtime.next_operand = operator_index + 1;
+        runtime.next_operand += value_extent(operands[runtime.next_operand]);
+        return false;
+    }
+    }
+}
+
+// A comparison that cannot change the outcome: passed over, its values not read.
+void skip_comparison(Runtime& runtime) {
+    const std::vector<Operand>& operands = runtime.current_program->operands;
+    runtime.next_operand += value_extent(operands[runtime.next_operand]) + 1;
+    runtime.next_operand += value_extent(operands[runtime.next_operand]);
 }
 
 } // namespace
 
-std::string read_token(Runtime& runtime, char delimiter) {
-    const std::string& record = runtime.current_instruction;
-    const std::int64_t length = static_cast<std::int64_t>(record.size());
-    std::int64_t start = runtime.parse_position;
-    std::int64_t position = start;
-    while (position < length && (position < 0 || record[static_cast<std::size_t>(position)] != delimiter))
-        ++position;
-    std::string token;
-    if (start >= 0 && start < position)
-        token.assign(record, static_cast<std::size_t>(start), position - start);
-    // Past the delimiter; at the length plus 1 when the record ended without one.
-    runtime.parse_position = static_cast<std::int32_t>(std::min<std::int64_t>(position + 1, length + 1));
-    return token;
+void begin_record(Runtime& runtime, const DecodedProgram& program, const DecodedRecord& record) {
+    runtime.current_program = &program;
+    runtime.current_record = &record;
+    runtime.next_operand = record.first_operand;
+    runtime.operands_end = record.first_operand + record.operand_count;
+}
+
+char read_operator(Runtime& runtime) {
+    const Operand* operand = take_operand(runtime);
+    return operand ? static_cast<char>(operand->first) : '\0';
+}
+
+bool has_operands_left(const Runtime& runtime) {
+    return runtime.next_operand < runtime.operands_end;
+}
+
+VariableSlot read_output_variable(Runtime& runtime) {
+    const Operand* operand = take_operand(runtime);
+    runtime.output_variable = operand ? operand->first : runtime.variables.intern("");
+    return runtime.output_variable;
+}
+
+std::string_view read_value_view(Runtime& runtime, std::string& storage) {
+    const Operand* operand = take_operand(runtime);
+    if (operand == nullptr) return {};
+    switch (operand->kind) {
+    case Operand::Kind::literal: return runtime.current_program->literal(*operand);
+    case Operand::Kind::variable:
+        if (!is_computed_variable(operand->first)) return variable_text(runtime, operand->first);
+        storage = computed_variable(runtime, operand->first);
+        return storage;
+    case Operand::Kind::joined:
+        storage.clear();
+        for (std::uint32_t i = 0; i < operand->length; ++i)
+            append_item(runtime, *take_operand(runtime), storage);
+        return storage;
+    case Operand::Kind::mark: break;
+    }
+    runtime.operand_overruns += 1;
+    return {};
+}
+
+std::string* append_in_place(Runtime& runtime, VariableSlot slot) {
+    if (is_computed_variable(slot) || is_acting_variable(slot) || !has_operands_left(runtime)) return nullptr;
+    const std::vector<Operand>& operands = runtime.current_program->operands;
+    const Operand& value = operands[runtime.next_operand];
+    const Operand& first_item =
+        value.kind == Operand::Kind::joined ? operands[runtime.next_operand + 1] : value;
+    if (first_item.kind != Operand::Kind::variable || first_item.first != slot) return nullptr;
+    for (std::uint32_t i = runtime.next_operand + (value.kind == Operand::Kind::joined ? 2 : 1);
+         i < runtime.operands_end; ++i)
+        if (operands[i].kind == Operand::Kind::variable && operands[i].first == slot) return nullptr;
+    variable_text(runtime, slot);
+    std::string* text = &runtime.variables.text(slot);
+    runtime.next_operand += 1;
+    if (value.kind == Operand::Kind::joined) {
+        runtime.next_operand += 1;
+        for (std::uint32_t i = 1; i < value.length; ++i) append_item(runtime, *take_operand(runtime), *text);
+    }
+    return text;
 }
 
 std::string read_value(Runtime& runtime) {
-    std::string result;
-    for (;;) {
-        if (byte_at(runtime, std::int64_t(runtime.parse_position) - 1) == '[')
-            result += get_variable(runtime, read_token(runtime, ']'));
-        else
-            result += read_token(runtime, '\'');
-        if (byte_at(runtime, runtime.parse_position) != '#') return result;
-        runtime.parse_position += 2;
+    std::string storage;
+    std::string_view text = read_value_view(runtime, storage);
+    if (text.data() == storage.data()) return storage;
+    return std::string(text);
+}
+
+double read_number(Runtime& runtime) {
+    const Operand* operand = runtime.next_operand < runtime.operands_end
+                                 ? &runtime.current_program->operands[runtime.next_operand]
+                                 : nullptr;
+    if (operand && operand->kind == Operand::Kind::variable && !is_computed_variable(operand->first)) {
+        runtime.next_operand += 1;
+        return variable_number(runtime, operand->first);
     }
+    std::string storage;
+    return read_real_number(read_value_view(runtime, storage));
 }
 
 bool evaluate_condition(Runtime& runtime) {
     bool outcome = false;
     bool evaluate = true;
-    for (;;) {
-        std::string left = read_value(runtime);
-        char comparison = byte_at(runtime, runtime.parse_position);
-        runtime.parse_position += 2;
-        std::string right = read_value(runtime);
-        if (evaluate) {
-            outcome = compare(comparison, left, right);
-            evaluate = false;
-        }
-        char connective = byte_at(runtime, runtime.parse_position);
-        if (connective != '|' && connective != '&') return outcome;
-        runtime.parse_position += 2;
+    while (has_operands_left(runtime)) {
+        if (evaluate)
+            outcome = compare_next(runtime);
+        else
+            skip_comparison(runtime);
+        if (!has_operands_left(runtime)) break;
+        char connective = read_operator(runtime);
+        // Only a comparison that can still change the outcome is evaluated.
         evaluate = connective == '|' ? !outcome : outcome;
     }
-}
-
-const std::string& read_output_variable(Runtime& runtime) {
-    runtime.output_variable = read_token(runtime, ']');
-    return runtime.output_variable;
-}
-
-std::string read_next_value(Runtime& runtime) {
-    runtime.parse_position += 1;
-    return read_value(runtime);
+    return outcome;
 }
 
 } // namespace korvex

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "core/script_image.hpp"
+#include "core/script_index.hpp"
 #include "core/variable_store.hpp"
 #include "platform/os.hpp"
 
@@ -47,31 +47,28 @@ enum Status : std::int32_t {
 };
 
 struct Runtime {
-    Runtime(Desktop& desktop, ScriptImage script) : desktop(desktop), script(std::move(script)) {}
+    // Decodes the stream at once; its names become the first variable slots after those of 0 to 30.
+    Runtime(Desktop& desktop, std::string stream_bytes);
 
     Desktop& desktop;
-    ScriptImage script;
-    // Records read since the reader was last placed at the start of the stream.
-    std::int32_t instruction_counter = 0;
     VariableStore variables;
+    ScriptIndex script;
+    // The reader's place: the number of the last record read, counted from the start of the stream.
+    std::int32_t instruction_counter = 0;
 
-    std::string current_instruction;
-    std::string current_opcode;
-    std::int32_t parse_position = 0;
-    std::string output_variable;
+    // The record being executed (the part behind a one-line if's condition, while that runs), the
+    // records it belongs to, and the next of its operands that a handler reads.
+    const DecodedProgram* current_program = nullptr;
+    const DecodedRecord* current_record = nullptr;
+    std::uint32_t next_operand = 0;
+    std::uint32_t operands_end = 0;
+    // A handler that asked for more operands than its record was decoded with (a fault of ours).
+    std::int32_t operand_overruns = 0;
+    VariableSlot output_variable = 0;
 
-    std::int32_t block_depth = 0;
     RecordStack loop_stack;
     RecordStack return_stack;
-    // What a scan from the start of the stream found, kept because the stream never changes: the
-    // record of each label reached, and the loops open at a record, so later jumps, calls and
-    // returns need not read the stream again.
-    struct ScannedPosition {
-        std::int32_t record = 0;
-        RecordStack open_loops;
-    };
-    std::unordered_map<std::string, ScannedPosition> label_positions;
-    std::unordered_map<std::int32_t, RecordStack> open_loops_at_record;
+    std::vector<std::int32_t> open_loops_scratch;
 
     // Operands that a dialog instruction hands to the dialog run of the main loop.
     std::string dialog_title;
@@ -91,5 +88,11 @@ struct Runtime {
     std::string module_path;
     std::string command_line;
 };
+
+// The slots of the system variables: a name from "0" to "30" has the slot of its number.
+constexpr VariableSlot system_variable(int number) {
+    return static_cast<VariableSlot>(number);
+}
+inline constexpr VariableSlot result_variable = system_variable(0);
 
 } // namespace korvex

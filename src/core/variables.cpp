@@ -1,11 +1,14 @@
 // The system variables that are computed when read or act when written sit in front of the table.
 #include "core/variables.hpp"
 
+#include <cmath>
 #include <cstdio>
 
+#include "core/numbers.hpp"
 #include "core/runtime.hpp"
 #include "platform/desktop.hpp"
 #include "platform/os.hpp"
+#include "text/format_number.hpp"
 
 namespace korvex {
 namespace {
@@ -36,46 +39,93 @@ bool is_hide_word(std::string_view text) {
     return text == "-1" || upper_case_ascii(text) == "HIDE";
 }
 
-std::string get_variable(Runtime& runtime, std::string_view name) {
-    if (name.size() <= 2) {
-        if (name == "7") {
-            platform::LocalTime now = platform::local_time();
-            char text[48];
-            std::snprintf(text, sizeof text, "%02d:%02d:%02d", now.hour, now.minute, now.second);
-            return text;
-        }
-        if (name == "12") return std::to_string(platform::local_time().year);
-        if (name == "11") return two_digits(platform::local_time().month);
-        if (name == "10") return two_digits(platform::local_time().day);
-        if (name == "25") return runtime.desktop.clipboard_text();
+bool is_computed_variable(VariableSlot slot) {
+    return slot == 7 || slot == 10 || slot == 11 || slot == 12 || slot == 25;
+}
+
+std::string computed_variable(Runtime& runtime, VariableSlot slot) {
+    switch (slot) {
+    case 7: {
+        platform::LocalTime now = platform::local_time();
+        char text[48];
+        std::snprintf(text, sizeof text, "%02d:%02d:%02d", now.hour, now.minute, now.second);
+        return text;
     }
-    const std::string* value = runtime.variables.find(name);
-    return value ? *value : std::string();
+    case 12: return std::to_string(platform::local_time().year);
+    case 11: return two_digits(platform::local_time().month);
+    case 10: return two_digits(platform::local_time().day);
+    case 25: return runtime.desktop.clipboard_text();
+    default: return {};
+    }
+}
+
+const std::string& variable_text(Runtime& runtime, VariableSlot slot) {
+    VariableStore& store = runtime.variables;
+    if (store.holds_number(slot) && !store.holds_text(slot))
+        store.keep_text(slot, format_number(store.number(slot)));
+    return store.text(slot);
+}
+
+double variable_number(Runtime& runtime, VariableSlot slot) {
+    VariableStore& store = runtime.variables;
+    if (!store.holds_number(slot)) store.keep_number(slot, read_real_number(store.text(slot)));
+    return store.number(slot);
+}
+
+std::string get_variable(Runtime& runtime, VariableSlot slot) {
+    if (is_computed_variable(slot)) return computed_variable(runtime, slot);
+    return variable_text(runtime, slot);
+}
+
+std::string get_variable(Runtime& runtime, std::string_view name) {
+    VariableSlot slot = runtime.variables.find_slot(name);
+    return slot == VariableStore::no_slot ? std::string() : get_variable(runtime, slot);
+}
+
+namespace {
+
+void act_on_store(Runtime& runtime, VariableSlot slot, const std::string& value) {
+    Desktop& desktop = runtime.desktop;
+    switch (slot) {
+    case 13: desktop.set_button_caption(DialogButton::input_ok, value); break;
+    case 14: desktop.set_button_caption(DialogButton::input_cancel, value); break;
+    case 17: desktop.set_button_caption(DialogButton::editor_ok, value); break;
+    case 18: desktop.set_button_caption(DialogButton::editor_cancel, value); break;
+    case 23: desktop.set_button_caption(DialogButton::list_ok, value); break;
+    case 25: desktop.set_clipboard_text(value); break;
+    case 28: desktop.set_info_window_visible(!is_hide_word(value)); break;
+    default: break;
+    }
+}
+
+} // namespace
+
+bool is_acting_variable(VariableSlot slot) {
+    return slot == 13 || slot == 14 || slot == 17 || slot == 18 || slot == 23 || slot == 25 || slot == 28;
+}
+
+void set_variable(Runtime& runtime, VariableSlot slot, std::string value) {
+    act_on_store(runtime, slot, value);
+    runtime.variables.store_text(slot, std::move(value));
+}
+
+void set_number_variable(Runtime& runtime, VariableSlot slot, double value) {
+    // Whole numbers up to 2^53 are written with all their digits, so reading the text back gives the
+    // same number; other values are kept only as the text they are written as.
+    constexpr double exact_limit = 9007199254740992.0;
+    bool exact = value >= -exact_limit && value <= exact_limit && value == std::trunc(value);
+    if (exact && !is_acting_variable(slot))
+        runtime.variables.store_number(slot, value);
+    else
+        set_variable(runtime, slot, format_number(value));
 }
 
 void set_variable(Runtime& runtime, std::string_view name, std::string value) {
-    if (name.size() == 2) {
-        Desktop& desktop = runtime.desktop;
-        if (name == "13")
-            desktop.set_button_caption(DialogButton::input_ok, value);
-        else if (name == "14")
-            desktop.set_button_caption(DialogButton::input_cancel, value);
-        else if (name == "17")
-            desktop.set_button_caption(DialogButton::editor_ok, value);
-        else if (name == "18")
-            desktop.set_button_caption(DialogButton::editor_cancel, value);
-        else if (name == "23")
-            desktop.set_button_caption(DialogButton::list_ok, value);
-        else if (name == "25")
-            desktop.set_clipboard_text(value);
-        else if (name == "28")
-            desktop.set_info_window_visible(!is_hide_word(value));
-    }
-    runtime.variables.store(name, std::move(value));
+    set_variable(runtime, runtime.variables.intern(name), std::move(value));
 }
 
 void declare_variable(Runtime& runtime, std::string_view name) {
-    runtime.variables.declare(name);
+    runtime.variables.declare(runtime.variables.intern(name));
 }
 
 } // namespace korvex

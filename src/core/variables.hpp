@@ -1,9 +1,11 @@
-// Store, read and declare variables by name, with the computed (clock, clipboard) and acting
-// (button captions, clipboard, information window) system variables.
+// Store, read and declare variables, by slot or by name, with the computed (clock, clipboard) and
+// acting (button captions, clipboard, information window) system variables.
 #pragma once
 
 #include <string>
 #include <string_view>
+
+#include "core/variable_store.hpp"
 
 namespace korvex {
 
@@ -12,6 +14,23 @@ struct Runtime;
 std::string get_variable(Runtime& runtime, std::string_view name);
 void set_variable(Runtime& runtime, std::string_view name, std::string value);
 void declare_variable(Runtime& runtime, std::string_view name);
+
+std::string get_variable(Runtime& runtime, VariableSlot slot);
+void set_variable(Runtime& runtime, VariableSlot slot, std::string value);
+// Stores the result of arithmetic: a whole number is kept as a number and written out when first
+// read as text; any other value is written at once, so the text is always the formatted one.
+void set_number_variable(Runtime& runtime, VariableSlot slot, double value);
+
+// Storing into 13, 14, 17, 18, 23 (button captions), 25 (the clipboard) and 28 (the information
+// window) acts on the desktop as well.
+bool is_acting_variable(VariableSlot slot);
+// 7, 10, 11 and 12 (the clock) and 25 (the clipboard) are made anew on every read.
+bool is_computed_variable(VariableSlot slot);
+std::string computed_variable(Runtime& runtime, VariableSlot slot);
+// The held text of a variable that is not computed, valid until the variable is stored again.
+const std::string& variable_text(Runtime& runtime, VariableSlot slot);
+// The held value of a variable that is not computed, read as a real number.
+double variable_number(Runtime& runtime, VariableSlot slot);
 
 // Letters a to z turned into A to Z; every other byte unchanged.
 std::string upper_case_ascii(std::string_view text);

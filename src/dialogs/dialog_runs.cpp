@@ -53,18 +53,18 @@ std::vector<std::string> list_items(std::string_view text) {
 // R008: input box.
 std::int32_t handle_input_box(Runtime& runtime) {
     read_output_variable(runtime);
-    runtime.dialog_title = read_next_value(runtime);
-    runtime.dialog_text = read_next_value(runtime);
-    runtime.dialog_default = read_next_value(runtime);
+    runtime.dialog_title = read_value(runtime);
+    runtime.dialog_text = read_value(runtime);
+    runtime.dialog_default = read_value(runtime);
     return status_input_dialog;
 }
 
 // R032: text editor.
 std::int32_t handle_editor(Runtime& runtime) {
     read_output_variable(runtime);
-    runtime.dialog_title = read_next_value(runtime);
-    runtime.dialog_text = read_next_value(runtime);
-    runtime.dialog_default = editor_mode_text(read_next_value(runtime));
+    runtime.dialog_title = read_value(runtime);
+    runtime.dialog_text = read_value(runtime);
+    runtime.dialog_default = editor_mode_text(read_value(runtime));
     runtime.editor_mode = read_whole_number(runtime.dialog_default);
     return status_editor_dialog;
 }
@@ -72,8 +72,8 @@ std::int32_t handle_editor(Runtime& runtime) {
 // R031: list selection.
 std::int32_t handle_list_box(Runtime& runtime) {
     read_output_variable(runtime);
-    runtime.dialog_title = read_next_value(runtime);
-    runtime.dialog_text = read_next_value(runtime);
+    runtime.dialog_title = read_value(runtime);
+    runtime.dialog_text = read_value(runtime);
     return status_list_dialog;
 }
 

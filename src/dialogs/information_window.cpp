@@ -12,7 +12,7 @@ namespace korvex {
 // R038: information window.
 std::int32_t handle_info_window(Runtime& runtime) {
     std::string text = read_value(runtime);
-    std::string mode = read_next_value(runtime);
+    std::string mode = read_value(runtime);
     int width = read_whole_number(get_variable(runtime, "26"));
     int height = read_whole_number(get_variable(runtime, "27"));
     runtime.desktop.place_info_window(text, width, height);

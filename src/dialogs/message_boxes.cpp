@@ -24,8 +24,8 @@ std::uint32_t button_set_style(std::string_view button_set) {
 // R007: message box with a button set.
 std::int32_t handle_message_box(Runtime& runtime) {
     std::string title = read_value(runtime);
-    std::string text = read_next_value(runtime);
-    std::uint32_t style = button_set_style(read_next_value(runtime)) | message_box_style::set_foreground;
+    std::string text = read_value(runtime);
+    std::uint32_t style = button_set_style(read_value(runtime)) | message_box_style::set_foreground;
     int code = runtime.desktop.message_box(text, title, style);
     set_variable(runtime, "0", whole_number_text(code));
     return status_continue;
@@ -42,9 +42,9 @@ std::int32_t handle_notice(Runtime& runtime) {
 
 // R028: yes/no confirmation.
 std::int32_t handle_confirmation(Runtime& runtime) {
-    std::string name = read_output_variable(runtime);
+    VariableSlot name = read_output_variable(runtime);
     std::string title = get_variable(runtime, "5");
-    std::string text = read_next_value(runtime);
+    std::string text = read_value(runtime);
     int code = runtime.desktop.message_box(text, title,
                                            message_box_style::yes_no | message_box_style::icon_question |
                                                message_box_style::set_foreground);

@@ -87,7 +87,7 @@ std::int32_t handle_delete_file(Runtime& runtime) {
 // R018: renames or moves a file.
 std::int32_t handle_rename_file(Runtime& runtime) {
     std::string old_path = read_value(runtime);
-    std::string new_path = read_next_value(runtime);
+    std::string new_path = read_value(runtime);
     report_result(runtime, platform::rename_file(old_path, new_path));
     return status_continue;
 }
@@ -95,16 +95,16 @@ std::int32_t handle_rename_file(Runtime& runtime) {
 // R026: copies a file.
 std::int32_t handle_copy_file(Runtime& runtime) {
     std::string source_path = read_value(runtime);
-    std::string destination_path = read_next_value(runtime);
+    std::string destination_path = read_value(runtime);
     report_result(runtime, copy_file(source_path, destination_path));
     return status_continue;
 }
 
 // R039: tests a file attribute.
 std::int32_t handle_test_attribute(Runtime& runtime) {
-    std::string name = read_output_variable(runtime);
-    std::string path = read_next_value(runtime);
-    std::optional<std::uint32_t> bit = attribute_bit(read_next_value(runtime));
+    VariableSlot name = read_output_variable(runtime);
+    std::string path = read_value(runtime);
+    std::optional<std::uint32_t> bit = attribute_bit(read_value(runtime));
     std::optional<std::uint32_t> word = platform::file_attributes(path);
     // Stored twice as the instruction always did: the variable may act when written.
     set_variable(runtime, name, "-1");
@@ -115,7 +115,7 @@ std::int32_t handle_test_attribute(Runtime& runtime) {
 // R040: sets a file attribute.
 std::int32_t handle_set_attribute(Runtime& runtime) {
     std::string path = read_value(runtime);
-    std::optional<std::uint32_t> bit = attribute_bit(read_next_value(runtime));
+    std::optional<std::uint32_t> bit = attribute_bit(read_value(runtime));
     report_result(runtime, bit && add_attribute(path, *bit));
     return status_continue;
 }

@@ -88,9 +88,9 @@ private:
 
 // R034: file search.
 std::int32_t handle_file_search(Runtime& runtime) {
-    std::string name = read_output_variable(runtime);
-    std::string pattern(trim_blanks(read_next_value(runtime)));
-    std::int64_t depth = read_whole_number(trim_blanks(read_next_value(runtime)));
+    VariableSlot name = read_output_variable(runtime);
+    std::string pattern(trim_blanks(read_value(runtime)));
+    std::int64_t depth = read_whole_number(trim_blanks(read_value(runtime)));
     if (pattern.empty()) {
         report_result(runtime, false);
         return status_continue;

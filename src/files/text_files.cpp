@@ -137,8 +137,8 @@ std::string with_line_ends(std::string_view text) {
 
 // R019: tests whether a file can be read.
 std::int32_t handle_test_file(Runtime& runtime) {
-    std::string name = read_output_variable(runtime);
-    std::string path = read_next_value(runtime);
+    VariableSlot name = read_output_variable(runtime);
+    std::string path = read_value(runtime);
     DataFile file;
     set_variable(runtime, name, result_text(file.open(path, FileAccess::read)));
     return status_continue;
@@ -155,9 +155,9 @@ std::int32_t handle_create_file(Runtime& runtime) {
 
 // R024: reads a line or the whole file.
 std::int32_t handle_read_line(Runtime& runtime) {
-    std::string name = read_output_variable(runtime);
-    std::string path = read_next_value(runtime);
-    std::int64_t line_number = read_whole_number(read_next_value(runtime));
+    VariableSlot name = read_output_variable(runtime);
+    std::string path = read_value(runtime);
+    std::int64_t line_number = read_whole_number(read_value(runtime));
     ReadOutcome outcome = read_from_file(path, line_number);
     switch (outcome.kind) {
     case ReadKind::text: // the result variable first, so that [0] as output ends holding the line
@@ -176,7 +176,7 @@ std::int32_t handle_read_line(Runtime& runtime) {
 // R025: appends a line.
 std::int32_t handle_append_line(Runtime& runtime) {
     std::string path = read_value(runtime);
-    std::string text = read_next_value(runtime);
+    std::string text = read_value(runtime);
     DataFile file;
     bool appended = file.open(path, FileAccess::append) && file.write(with_line_ends(text));
     bool closed = file.is_open() && file.close();
@@ -186,8 +186,8 @@ std::int32_t handle_append_line(Runtime& runtime) {
 
 // R035: file size.
 std::int32_t handle_file_size(Runtime& runtime) {
-    std::string name = read_output_variable(runtime);
-    std::string path(trim_blanks(read_next_value(runtime)));
+    VariableSlot name = read_output_variable(runtime);
+    std::string path(trim_blanks(read_value(runtime)));
     DataFile file;
     std::optional<std::int64_t> size;
     if (file.open(path, FileAccess::read)) size = file.size();

@@ -1,5 +1,6 @@
-// If, else-if, else, end-if and the one-line if, carried out by reading forward past skipped branches
-// and counting nested blocks.
+// If, else-if, else, end-if and the one-line if. Where a skipped branch or a block ends was found when
+// the script was decoded; the reader goes there directly, as reading forward record by record and
+// counting nested blocks would leave it.
 #include "core/executor.hpp"
 #include "core/operands.hpp"
 #include "core/runtime.hpp"
@@ -8,45 +9,31 @@
 namespace korvex {
 namespace {
 
-constexpr std::uint32_t if_code = opcode_number("RXIF");
-constexpr std::uint32_t else_if_code = opcode_number("RXIE");
-constexpr std::uint32_t else_code = opcode_number("RXEL");
-constexpr std::uint32_t end_if_code = opcode_number("RXEI");
+// A record decoded outside the script (a record given to the executor directly) finds its way by
+// reading forward from the reader's place.
+std::int32_t branch_target(const Runtime& runtime) {
+    std::int32_t target = runtime.current_record->target;
+    return target != DecodedRecord::unresolved ? target
+                                               : runtime.script.branch_after(runtime.instruction_counter);
+}
+
+std::int32_t block_end_target(const Runtime& runtime, const DecodedRecord& record) {
+    std::int32_t target = record.second_target;
+    return target != DecodedRecord::unresolved ? target
+                                               : runtime.script.block_end_after(runtime.instruction_counter);
+}
 
 // After a false if: stops behind the first else at depth 0, the first true else-if at depth 0, or the
 // block's end-if.
 void skip_false_branch(Runtime& runtime) {
-    runtime.block_depth = 0;
-    while (!runtime.script.at_end()) {
-        runtime.current_instruction = read_instruction(runtime);
-        std::uint32_t code = opcode_number(runtime.current_instruction);
-        runtime.current_opcode = runtime.current_instruction.substr(0, 4);
-        if (code == if_code) {
-            runtime.block_depth += 1;
-        } else if (code == else_if_code) {
-            if (runtime.block_depth == 0) {
-                runtime.parse_position = 5;
-                if (evaluate_condition(runtime)) return;
-            }
-        } else if (code == end_if_code) {
-            if (runtime.block_depth <= 0) return;
-            runtime.block_depth -= 1;
-        } else if (code == else_code) {
-            if (runtime.block_depth == 0) return;
-        }
-    }
-}
-
-// After a branch ran to its end: stops behind the block's end-if.
-void skip_to_block_end(Runtime& runtime) {
-    while (!runtime.script.at_end()) {
-        std::uint32_t code = opcode_number(read_instruction(runtime));
-        if (code == if_code) {
-            runtime.block_depth += 1;
-        } else if (code == end_if_code) {
-            if (runtime.block_depth <= 0) return;
-            runtime.block_depth -= 1;
-        }
+    std::int32_t stop = branch_target(runtime);
+    for (;;) {
+        go_to_record(runtime, stop);
+        const DecodedRecord& record = runtime.script.record(stop);
+        if (record.opcode != Opcode::RXIE) return;
+        begin_record(runtime, runtime.script.decoded(), record);
+        if (evaluate_condition(runtime)) return;
+        stop = record.target;
     }
 }
 
@@ -64,22 +51,22 @@ std::int32_t handle_end_if(Runtime&) {
 
 // R0IF, RXIF: the one-line if and the if.
 std::int32_t handle_if(Runtime& runtime) {
+    const DecodedRecord& record = *runtime.current_record;
     bool condition = evaluate_condition(runtime);
-    if (opcode_number(runtime.current_instruction) == if_code) {
+    if (record.opcode == Opcode::RXIF) {
         if (!condition) skip_false_branch(runtime);
         return status_continue;
     }
     if (!condition) return status_continue;
-    // The one-line if: the text behind the condition is dispatched as an instruction of its own.
-    std::size_t rest = std::min<std::size_t>(static_cast<std::size_t>(runtime.parse_position),
-                                             runtime.current_instruction.size());
-    runtime.current_instruction.erase(0, rest);
+    // The one-line if: the record behind the condition runs as an instruction of its own.
+    const DecodedProgram& program = *runtime.current_program;
+    begin_record(runtime, program, program.records[static_cast<std::size_t>(record.target)]);
     return status_dispatch_again;
 }
 
 // RXEL, RXIE: else and else-if reached in the ordinary flow.
 std::int32_t handle_else(Runtime& runtime) {
-    skip_to_block_end(runtime);
+    go_to_record(runtime, block_end_target(runtime, *runtime.current_record));
     return status_continue;
 }
 

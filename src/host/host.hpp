@@ -1,6 +1,7 @@
 // The runtime host: start-up, system variables, the main loop and the exit status.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace korvex {
@@ -20,7 +21,8 @@ int run_program(const ProgramStart& start);
 // Gives variables 0 to 30 their start values, in their start-up order.
 void init_system_variables(Runtime& runtime);
 
-// Executes records until the end instruction, a failed version check or the end of the stream.
-void run_main_loop(Runtime& runtime);
+// Executes records until the end instruction, a failed version check or the end of the stream, or
+// until record_limit records have run (tests bound a run so).
+void run_main_loop(Runtime& runtime, std::int64_t record_limit = -1);
 
 } // namespace korvex

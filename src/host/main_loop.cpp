@@ -1,4 +1,4 @@
-// The main loop: read a record, execute it, run the dialog it asked for.
+// The main loop: take the record behind the reader, execute it, run the dialog it asked for.
 #include "core/executor.hpp"
 #include "core/runtime.hpp"
 #include "dialogs/dialogs.hpp"
@@ -7,13 +7,12 @@
 
 namespace korvex {
 
-void run_main_loop(Runtime& runtime) {
-    std::int32_t status = status_continue;
+void run_main_loop(Runtime& runtime, std::int64_t record_limit) {
     try {
-        while (!runtime.script.at_end() && status != status_stop) {
-            runtime.current_instruction = read_instruction(runtime);
-            status = execute_instruction(runtime);
-            switch (status) {
+        for (std::int64_t executed = 0; record_limit < 0 || executed < record_limit; ++executed) {
+            go_to_record(runtime, runtime.instruction_counter + 1);
+            switch (execute_record(runtime, runtime.instruction_counter)) {
+            case status_stop: return;
             case status_input_dialog: run_input_dialog(runtime); break;
             case status_editor_dialog: run_editor_dialog(runtime); break;
             case status_list_dialog: run_list_dialog(runtime); break;
@@ -21,7 +20,7 @@ void run_main_loop(Runtime& runtime) {
             }
         }
     } catch (const ScriptEnded&) {
-        // The stream ran out in the middle of a record: an ordinary end.
+        // The script ran past its last record: an ordinary end.
     }
 }
 

@@ -1,5 +1,7 @@
 // Start-up: the desktop and its windows, the own executable and its stream, the system variables,
 // the main loop, the exit status.
+#include <algorithm>
+#include <memory>
 #include <new>
 #include <stdexcept>
 
@@ -12,14 +14,14 @@ namespace korvex {
 namespace {
 
 // The stream behind the own executable; nothing when the executable cannot be read.
-std::optional<ScriptImage> open_stream(const std::string& module_path) {
+std::optional<std::string> open_stream(const std::string& module_path) {
     if (module_path.empty()) return std::nullopt;
     std::optional<std::string> bytes = platform::read_whole_file(module_path);
     if (!bytes) return std::nullopt;
     // An image of unknown format has no stream we could find; it runs as an empty script.
     std::size_t stream_start = executable_image_length(*bytes).value_or(bytes->size()) + banner_length;
-    if (stream_start >= bytes->size()) return ScriptImage();
-    return ScriptImage(bytes->substr(stream_start));
+    bytes->erase(0, std::min(stream_start, bytes->size()));
+    return bytes;
 }
 
 } // namespace
@@ -28,17 +30,17 @@ int run_program(const ProgramStart& start) {
     std::unique_ptr<Desktop> desktop = make_desktop_from_environment();
     if (!desktop) return 0;
     std::string module_path = platform::own_executable_path();
-    std::optional<ScriptImage> script = open_stream(module_path);
-    if (!script) {
+    std::optional<std::string> stream = open_stream(module_path);
+    if (!stream) {
         desktop->message_box("Error in file", "KX4", message_box_style::ok | message_box_style::icon_stop);
         return 1;
     }
-    Runtime runtime(*desktop, std::move(*script));
-    runtime.module_path = std::move(module_path);
-    runtime.command_line = start.command_line;
     try {
-        init_system_variables(runtime);
-        run_main_loop(runtime);
+        auto runtime = std::make_unique<Runtime>(*desktop, std::move(*stream));
+        runtime->module_path = std::move(module_path);
+        runtime->command_line = start.command_line;
+        init_system_variables(*runtime);
+        run_main_loop(*runtime);
     } catch (const std::bad_alloc&) {
         // A script that asks for more memory than there is (a text doubled in a loop) stops here,
         // and the exit status tells that it did not run to its end.

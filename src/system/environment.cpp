@@ -57,8 +57,8 @@ bool assign(Runtime& runtime, std::string_view name, std::string_view value) {
 
 // R015: reads an environment variable.
 std::int32_t handle_read_environment(Runtime& runtime) {
-    std::string name = read_output_variable(runtime);
-    std::string operand = read_next_value(runtime);
+    VariableSlot name = read_output_variable(runtime);
+    std::string operand = read_value(runtime);
     std::string_view wanted = trim_blanks(up_to_zero_byte(operand));
     std::optional<std::string> value = lookup(runtime, wanted);
     set_variable(runtime, name, value.value_or(""));

@@ -37,10 +37,6 @@ double exclusive_or(double accumulator, double operand) {
     return static_cast<double>(whole_number_of(operand) ^ whole_number_of(accumulator));
 }
 
-bool is_arithmetic_operator(char byte) {
-    return byte == '+' || byte == '-' || byte == '*' || byte == '/' || byte == '~' || byte == '^';
-}
-
 double apply_operator(char operation, double accumulator, double operand) {
     switch (operation) {
     case '+': return accumulator + operand;
@@ -52,12 +48,6 @@ double apply_operator(char operation, double accumulator, double operand) {
     }
 }
 
-char byte_before(const Runtime& runtime, std::int64_t distance) {
-    std::int64_t index = std::int64_t(runtime.parse_position) - distance;
-    const std::string& record = runtime.current_instruction;
-    return index >= 0 && index < static_cast<std::int64_t>(record.size()) ? record[index] : '\0';
-}
-
 // One draw: state × 22695477 + 1 modulo 2^32, bits 16 to 30 of the new state.
 std::int32_t draw_random(Runtime& runtime) {
     runtime.random_state = runtime.random_state * 22695477u + 1u;
@@ -66,26 +56,22 @@ std::int32_t draw_random(Runtime& runtime) {
 
 } // namespace
 
-// RF01: left-to-right arithmetic.
+// RF01: left-to-right arithmetic: a value, then operator and value pairs.
 std::int32_t handle_arithmetic(Runtime& runtime) {
-    std::string name = read_output_variable(runtime);
-    double accumulator = read_real_number(read_next_value(runtime));
-    runtime.parse_position += 2;
-    // Each operator is the byte right behind the previous value, two before the position.
-    while (runtime.parse_position < static_cast<std::int64_t>(runtime.current_instruction.size())) {
-        char operation = byte_before(runtime, 2);
-        if (is_arithmetic_operator(operation))
-            accumulator = apply_operator(operation, accumulator, read_real_number(read_value(runtime)));
-        runtime.parse_position += 2;
+    VariableSlot name = read_output_variable(runtime);
+    double accumulator = read_number(runtime);
+    while (has_operands_left(runtime)) {
+        char operation = read_operator(runtime);
+        accumulator = apply_operator(operation, accumulator, read_number(runtime));
     }
-    set_variable(runtime, name, format_number(accumulator));
+    set_number_variable(runtime, name, accumulator);
     return status_continue;
 }
 
 // RF09: random number.
 std::int32_t handle_random(Runtime& runtime) {
-    std::string name = read_output_variable(runtime);
-    std::int64_t range = std::int64_t(read_whole_number(read_next_value(runtime))) + 1;
+    VariableSlot name = read_output_variable(runtime);
+    std::int64_t range = std::int64_t(read_whole_number(read_value(runtime))) + 1;
     if (runtime.reseed_countdown <= 0) {
         // The seed is the clock's low 32 bits, as a 32-bit seed parameter would take it.
         std::int64_t seconds =

@@ -28,8 +28,8 @@ std::int32_t read_ordinal(std::string_view text) {
 
 // Shared shape of the handlers that turn one text into another.
 std::int32_t store_transformed(Runtime& runtime, std::string (*transform)(std::string_view)) {
-    std::string name = read_output_variable(runtime);
-    set_variable(runtime, name, transform(read_next_value(runtime)));
+    VariableSlot name = read_output_variable(runtime);
+    set_variable(runtime, name, transform(read_value(runtime)));
     return status_continue;
 }
 
@@ -105,12 +105,19 @@ std::string replace_all(std::string_view text, std::string_view search, std::str
 
 } // namespace
 
-// RF00: joins values.
+// RF00: joins values. When the first value is the output variable itself, the others are appended to
+// the text it holds, so a text built up in a loop is not copied on every pass.
 std::int32_t handle_join(Runtime& runtime) {
-    std::string name = read_output_variable(runtime);
-    std::string result = read_next_value(runtime);
-    while (runtime.parse_position < static_cast<std::int64_t>(runtime.current_instruction.size()))
-        result += read_next_value(runtime);
+    VariableSlot name = read_output_variable(runtime);
+    if (std::string* text = append_in_place(runtime, name)) {
+        std::string storage;
+        while (has_operands_left(runtime)) text->append(read_value_view(runtime, storage));
+        runtime.variables.text_changed(name);
+        return status_continue;
+    }
+    std::string result = read_value(runtime);
+    std::string storage;
+    while (has_operands_left(runtime)) result.append(read_value_view(runtime, storage));
     set_variable(runtime, name, std::move(result));
     return status_continue;
 }
@@ -142,30 +149,30 @@ std::int32_t handle_length(Runtime& runtime) {
 
 // RF08: piece of a text.
 std::int32_t handle_piece(Runtime& runtime) {
-    std::string name = read_output_variable(runtime);
-    std::string text = read_next_value(runtime);
-    std::int32_t start = read_whole_number(read_next_value(runtime));
-    std::int32_t count = read_whole_number(read_next_value(runtime));
+    VariableSlot name = read_output_variable(runtime);
+    std::string text = read_value(runtime);
+    std::int32_t start = read_whole_number(read_value(runtime));
+    std::int32_t count = read_whole_number(read_value(runtime));
     set_variable(runtime, name, piece_of(text, start, count));
     return status_continue;
 }
 
 // RF02: position of an occurrence.
 std::int32_t handle_position(Runtime& runtime) {
-    std::string name = read_output_variable(runtime);
-    std::string text = read_next_value(runtime);
-    std::string search = read_next_value(runtime);
-    std::int32_t occurrence = read_ordinal(read_next_value(runtime));
+    VariableSlot name = read_output_variable(runtime);
+    std::string text = read_value(runtime);
+    std::string search = read_value(runtime);
+    std::int32_t occurrence = read_ordinal(read_value(runtime));
     set_variable(runtime, name, whole_number_text(position_of(text, search, occurrence)));
     return status_continue;
 }
 
 // RF10: field of a separated list.
 std::int32_t handle_field(Runtime& runtime) {
-    std::string name = read_output_variable(runtime);
-    std::string text = read_next_value(runtime);
-    std::string separator = read_next_value(runtime);
-    std::int32_t field_number = read_ordinal(read_next_value(runtime));
+    VariableSlot name = read_output_variable(runtime);
+    std::string text = read_value(runtime);
+    std::string separator = read_value(runtime);
+    std::int32_t field_number = read_ordinal(read_value(runtime));
     set_variable(runtime, name, field_of(text, separator, field_number));
     set_variable(runtime, "0", "0");
     return status_continue;
@@ -173,10 +180,10 @@ std::int32_t handle_field(Runtime& runtime) {
 
 // RF11: replaces every occurrence.
 std::int32_t handle_replace(Runtime& runtime) {
-    std::string name = read_output_variable(runtime);
-    std::string text = read_next_value(runtime);
-    std::string search = read_next_value(runtime);
-    std::string replacement = read_next_value(runtime);
+    VariableSlot name = read_output_variable(runtime);
+    std::string text = read_value(runtime);
+    std::string search = read_value(runtime);
+    std::string replacement = read_value(runtime);
     set_variable(runtime, name, replace_all(text, search, replacement));
     return status_continue;
 }

@@ -15,12 +15,9 @@ TEST(Executor, SkipsUnknownShortAndLowerCaseOpcodes) {
     EXPECT_EQ(script.variable("31"), "");
 }
 
-TEST(Executor, LabelsLeaveTheParsePositionAndEndIfsDoNothing) {
+TEST(Executor, LabelsAndEndIfsDoNothing) {
     ScriptRun script("");
-    script.execute("R001[31]'abc'");
-    std::int32_t position = script.runtime->parse_position;
     EXPECT_EQ(script.execute("RLBLanything"), status_continue);
-    EXPECT_EQ(script.runtime->parse_position, position);
     EXPECT_EQ(script.execute("RXEI"), status_continue);
     EXPECT_EQ(script.execute("R009"), status_stop);
 }
@@ -93,8 +90,8 @@ TEST(Loops, ReplayOnJumpLeavesTheLoopsOpenAtTheLabel) {
     // Records: 1 RRPT, 2 RRPT, 3 RUNT, 4 RLBLin, 5 R004in
     ScriptRun script("RRPT\nRRPT\nRUNT'1'='1'\nRLBLin\nR004in\n");
     Runtime& runtime = *script.runtime;
-    for (int i = 0; i < 5; ++i) runtime.current_instruction = read_instruction(runtime);
-    execute_instruction(runtime);
+    go_to_record(runtime, 5);
+    execute_record(runtime, 5);
     EXPECT_EQ(runtime.instruction_counter, 4);
     EXPECT_EQ(runtime.loop_stack.size(), 1);
     EXPECT_EQ(runtime.loop_stack.top(), 1);
@@ -103,14 +100,11 @@ TEST(Loops, ReplayOnJumpLeavesTheLoopsOpenAtTheLabel) {
 TEST(Loops, FalseUntilResumesBehindTheRepeatWithoutTouchingTheStacks) {
     ScriptRun script("R001[31]'x'\nRRPT\nR001[32]'y'\nRUNT'1'='2'\n");
     Runtime& runtime = *script.runtime;
-    for (int i = 0; i < 4; ++i) {
-        runtime.current_instruction = read_instruction(runtime);
-        execute_instruction(runtime);
-    }
+    script.run(4);
     EXPECT_EQ(runtime.instruction_counter, 2);
     EXPECT_EQ(runtime.loop_stack.top(), 2);
     EXPECT_EQ(runtime.loop_stack.size(), 1);
-    EXPECT_EQ(read_instruction(runtime), "R001[32]'y'");
+    EXPECT_EQ(runtime.script.record_text(3), "R001[32]'y'");
 }
 
 TEST(Calls, ReturnResumesBehindTheCallingRecord) {

@@ -1,4 +1,5 @@
-// The operand readers: positions they leave and the forms they accept, never reading past the record.
+// The operand grammar as records are decoded and read: the forms accepted, where each operand ends,
+// and that the end of the record ends every form.
 #include "core/operands.hpp"
 #include "test_support.hpp"
 
@@ -7,54 +8,54 @@ namespace {
 
 class Operands : public ::testing::Test {
 protected:
-    // Places a record as the current instruction with the parse position at dispatch.
+    // Decodes one record and makes it the one the readers take.
     Runtime& at(const std::string& record) {
-        script.runtime->current_instruction = record;
-        script.runtime->parse_position = 5;
+        text = record;
+        program = DecodedProgram();
+        program.bytes = text;
+        std::uint32_t index = decode_record(program, text, script.runtime->variables, nullptr);
+        begin_record(*script.runtime, program, program.records[index]);
         return *script.runtime;
     }
+    std::string text;
+    DecodedProgram program;
     ScriptRun script{""};
 };
 
-TEST_F(Operands, TokenStopsBehindItsDelimiterOrOnePastTheEnd) {
+TEST_F(Operands, OutputNameEndsAtItsBracketOrTheRecord) {
     Runtime& runtime = at("R001[31]'x'");
-    EXPECT_EQ(read_token(runtime, ']'), "31");
-    EXPECT_EQ(runtime.parse_position, 8);
-    runtime.parse_position = 9;
-    EXPECT_EQ(read_token(runtime, ']'), "x'");
-    EXPECT_EQ(runtime.parse_position, 12);
-    EXPECT_EQ(read_token(runtime, ']'), "");
-    EXPECT_EQ(runtime.parse_position, 12);
+    EXPECT_EQ(runtime.variables.name_of(read_output_variable(runtime)), "31");
+    EXPECT_EQ(read_value(runtime), "x");
+    EXPECT_EQ(runtime.variables.name_of(read_output_variable(at("R001[3'1"))), "3'1");
+    EXPECT_EQ(read_value(runtime), "");
 }
 
 TEST_F(Operands, ValuesJoinItemsAndStopOnTheNextOpener) {
     set_variable(*script.runtime, "31", "x");
-    Runtime& runtime = at("R001'a'#[31]#'b''next'");
+    Runtime& runtime = at("R007'a'#[31]#'b''next'");
     EXPECT_EQ(read_value(runtime), "axb");
-    EXPECT_EQ(runtime.current_instruction[runtime.parse_position], '\'');
-    EXPECT_EQ(read_next_value(runtime), "next");
+    EXPECT_EQ(read_value(runtime), "next");
+    EXPECT_EQ(read_value(runtime), "");
+    EXPECT_EQ(runtime.operand_overruns, 0);
 }
 
 TEST_F(Operands, TwoEmptyLiteralsAreTwoOperands) {
     Runtime& runtime = at("R007'''''OK'");
     EXPECT_EQ(read_value(runtime), "");
-    EXPECT_EQ(read_next_value(runtime), "");
-    EXPECT_EQ(read_next_value(runtime), "OK");
+    EXPECT_EQ(read_value(runtime), "");
+    EXPECT_EQ(read_value(runtime), "OK");
 }
 
 TEST_F(Operands, TheEndOfTheRecordEndsEveryForm) {
-    EXPECT_EQ(read_value(at("R001'abc")), "abc");
-    EXPECT_EQ(read_value(at("R001'a'#")), "a");
-    EXPECT_EQ(read_value(at("R001'a'#'")), "a");
-    EXPECT_EQ(read_value(at("R001")), "");
-    EXPECT_EQ(read_value(at("")), "");
+    EXPECT_EQ(read_value(at("R027'abc")), "abc");
+    EXPECT_EQ(read_value(at("R027'a'#")), "a");
+    EXPECT_EQ(read_value(at("R027'a'#'")), "a");
+    EXPECT_EQ(read_value(at("R027")), "");
     EXPECT_FALSE(evaluate_condition(at("RXIF'a'")));
     EXPECT_FALSE(evaluate_condition(at("RXIF'a'=")));
     EXPECT_TRUE(evaluate_condition(at("RXIF''=")));
     EXPECT_TRUE(evaluate_condition(at("RXIF'a'='a'|")));
-    Runtime& runtime = at("R001");
-    for (int i = 0; i < 5; ++i) read_next_value(runtime);
-    EXPECT_LE(runtime.parse_position, 5 + 2);
+    EXPECT_EQ(script.runtime->operand_overruns, 0);
 }
 
 TEST_F(Operands, ComparisonsAreTextualOrNumeric) {
@@ -68,13 +69,17 @@ TEST_F(Operands, ComparisonsAreTextualOrNumeric) {
 
 TEST_F(Operands, ChainsAreLeftToRightWithoutPrecedence) {
     set_variable(*script.runtime, "31", "z");
-    // (false and ...) or true
+    // (false and ...) or true; the one-line if runs what follows the whole chain
     set_variable(*script.runtime, "33", "c");
-    Runtime& runtime = at("RXIF[31]='a'&[32]='b'|[33]='c'R009");
-    EXPECT_TRUE(evaluate_condition(runtime));
-    EXPECT_EQ(runtime.current_instruction.substr(runtime.parse_position), "R009");
+    EXPECT_EQ(script.execute("R0IF[31]='a'&[32]='b'|[33]='c'R009"), status_stop);
     // (true or ...) and false
     EXPECT_FALSE(evaluate_condition(at("RXIF'a'='a'|'x'='y'&'b'='c'")));
+}
+
+TEST_F(Operands, ArithmeticStepsOverBytesThatAreNoOperator) {
+    // The byte behind each value is its operator; "x" is none, so the value behind it is not read.
+    EXPECT_EQ(result_of("RF01[31]'6'*'7'x'100'+'1'"), "43");
+    EXPECT_EQ(result_of("RF01[31]'6'"), "6");
 }
 
 } // namespace

@@ -14,56 +14,28 @@ std::string bytes(const char* text, std::size_t length) {
     return std::string(text, length);
 }
 
-TEST(ScriptImage, ReadsRecordsUpToEachSeparator) {
-    ScriptImage image(bytes("R009\x01\x01R001[31]'a\r\nb\0c'\x01\0", 24));
-    EXPECT_EQ(image.next_record(), "R009");
-    EXPECT_EQ(image.next_record(), "");
-    EXPECT_EQ(image.next_record(), bytes("R001[31]'a\r\nb\0c'", 16));
-    EXPECT_FALSE(image.at_end());
-    // The terminator starts a record that the end of the file cuts off.
-    EXPECT_EQ(image.next_record(), std::nullopt);
-    EXPECT_TRUE(image.at_end());
+TEST(ScriptIndex, RecordsEndAtEachSeparatorAndTheTerminatorIsNone) {
+    ScriptIndex index(bytes("R009\x01\x01R001[31]'a\r\nb\0c'\x01\0", 24));
+    VariableStore variables;
+    index.decode(variables);
+    ASSERT_EQ(index.record_count(), 3);
+    EXPECT_EQ(index.record_text(1), "R009");
+    EXPECT_EQ(index.record_text(2), "");
+    EXPECT_EQ(index.record_text(3), bytes("R001[31]'a\r\nb\0c'", 16));
+    EXPECT_EQ(index.record(2).opcode, Opcode::unknown);
+
+    ScriptIndex empty((std::string()));
+    empty.decode(variables);
+    EXPECT_EQ(empty.record_count(), 0);
 }
 
-TEST(ScriptImage, RewindPlacesTheReaderAtTheStart) {
-    ScriptImage image(bytes("a\x01"
-                            "b\x01"
-                            "c\x01\0",
-                            7));
-    image.next_record();
-    image.next_record();
-    image.rewind();
-    EXPECT_EQ(image.next_record(), "a");
-}
-
-TEST(ScriptImage, EmptyStreamEndsAtOnce) {
-    ScriptImage image;
-    EXPECT_EQ(image.next_record(), std::nullopt);
-    EXPECT_TRUE(image.at_end());
-}
-
-TEST(ReadInstruction, CountsEveryRecordIncludingEmptyOnesAndEndsTheScriptAtTheEnd) {
+TEST(MainLoop, CountsEveryRecordIncludingEmptyOnesAndEndsBehindTheLast) {
     ScriptRun script("~\nR001[31]'x'\n~\n");
-    Runtime& runtime = *script.runtime;
-    read_instruction(runtime);
-    read_instruction(runtime);
-    read_instruction(runtime);
-    EXPECT_EQ(runtime.instruction_counter, 3);
-    EXPECT_THROW(read_instruction(runtime), ScriptEnded);
-    EXPECT_EQ(runtime.instruction_counter, 3);
-}
-
-TEST(ReadInstruction, AfterARewindTheThirdRecordLeavesTheCounterAtThree) {
-    ScriptRun script("R001[31]'a'\nR001[31]'b'\nR001[31]'c'\nR001[31]'d'\n");
-    Runtime& runtime = *script.runtime;
-    for (int i = 0; i < 4; ++i) read_instruction(runtime);
-    rewind_stream(runtime);
-    runtime.instruction_counter = 0;
-    read_instruction(runtime);
-    read_instruction(runtime);
-    EXPECT_EQ(read_instruction(runtime), "R001[31]'c'");
-    EXPECT_EQ(runtime.instruction_counter, 3);
-    EXPECT_EQ(read_instruction(runtime), "R001[31]'d'");
+    script.run();
+    EXPECT_EQ(script.runtime->instruction_counter, 3);
+    EXPECT_EQ(script.variable("31"), "x");
+    EXPECT_THROW(go_to_record(*script.runtime, 4), ScriptEnded);
+    EXPECT_THROW(go_to_record(*script.runtime, 0), ScriptEnded);
 }
 
 std::string own_executable() {
@@ -126,32 +98,6 @@ TEST(ExecutableLength, PeImageEndsBehindItsLastSectionOrSymbolTable) {
     unstripped[0x300 + 36] = 8;
     EXPECT_EQ(executable_image_length(unstripped), unstripped.size());
     EXPECT_EQ(executable_image_length(minimal_pe(0x200, 0x1000)), std::nullopt) << "section beyond the file";
-}
-
-} // namespace
-} // namespace korvex::testing
-
-namespace korvex::testing {
-namespace {
-
-TEST(ScriptImage, SeekingARecordReadBeforeEqualsRewindingAndReading) {
-    ScriptImage image(std::string("a\x01\x01"
-                                  "ccc\x01"
-                                  "d\x01\0",
-                                  10));
-    EXPECT_EQ(image.seek_record(1), std::nullopt) << "nothing read yet";
-    image.next_record();
-    image.next_record();
-    image.next_record();
-    image.rewind();
-    EXPECT_EQ(image.seek_record(4), std::nullopt) << "record 4 was never read";
-    EXPECT_EQ(image.seek_record(3), "ccc");
-    EXPECT_EQ(image.next_record(), "d");
-    EXPECT_EQ(image.seek_record(2), "");
-    EXPECT_EQ(image.next_record(), "ccc");
-    EXPECT_EQ(image.seek_record(1), "a");
-    EXPECT_EQ(image.seek_record(0), std::nullopt);
-    EXPECT_EQ(image.seek_record(-1), std::nullopt);
 }
 
 } // namespace

@@ -150,9 +150,8 @@ TEST_F(Environment, ValuesOfAnyLengthAndUpToAZeroByte) {
     std::string long_value(100000, 'v');
     long_value += "end";
     ScriptRun script("");
-    script.runtime->current_instruction = "R016'KX_UNIT_LONG='#[32]";
     set_variable(*script.runtime, "32", long_value);
-    execute_instruction(*script.runtime);
+    script.execute("R016'KX_UNIT_LONG='#[32]");
     script.execute("R015[31]'KX_UNIT_LONG'");
     EXPECT_EQ(script.variable("31"), long_value);
 

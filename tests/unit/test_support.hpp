@@ -25,22 +25,19 @@ public:
         std::vector<listing::ParseError> errors;
         EXPECT_TRUE(listing::parse(listing_text, records, errors)) << "listing does not parse";
         desktop = make_scripted_desktop_from_text(std::move(answers), &transcript);
-        runtime = std::make_unique<Runtime>(*desktop, ScriptImage(listing::stream_of(records)));
+        runtime = std::make_unique<Runtime>(*desktop, listing::stream_of(records));
         init_system_variables(*runtime);
         startup_transcript_length = transcript.size();
     }
 
-    // Runs the main loop to the end of the script.
-    ScriptRun& run() {
-        run_main_loop(*runtime);
+    // Runs the main loop to the end of the script, or until record_limit records have run.
+    ScriptRun& run(std::int64_t record_limit = -1) {
+        run_main_loop(*runtime, record_limit);
         return *this;
     }
 
-    // Executes one record as the current instruction and returns its status.
-    std::int32_t execute(const std::string& record) {
-        runtime->current_instruction = record;
-        return execute_instruction(*runtime);
-    }
+    // Executes one record at the reader's place and returns its status.
+    std::int32_t execute(const std::string& record) { return execute_text(*runtime, record); }
 
     std::string variable(const std::string& name) { return get_variable(*runtime, name); }
     // What the desktop saw after start-up.

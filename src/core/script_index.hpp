@@ -1,0 +1,105 @@
+// The instruction stream, decoded once when the program starts. The stream never changes, so every
+// record is split into its opcode and operands here, every label, loop and block boundary is found
+// here, and running the script moves a record number instead of reading bytes again.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "core/opcodes.hpp"
+#include "core/variable_store.hpp"
+
+namespace korvex {
+
+// One piece of a decoded record's operands.
+struct Operand {
+    enum class Kind : std::uint8_t {
+        literal,  // first: offset of the text in the program's bytes, length: its length
+        variable, // first: the variable's slot (a reference, an output name or a declared name)
+        joined,   // a value of several items: length says how many literal or variable pieces follow
+        mark,     // first: an operator or connective byte (0 where the record ended)
+    };
+    std::uint32_t first;
+    std::uint32_t length;
+    Kind kind;
+};
+
+// A record's opcode and where its operands are. target and second_target hold what the opcode needs:
+// the record of a jump's label, the embedded record of a one-line if, the record where a skipped
+// branch or block ends (0: the stream ends first; unresolved: found by reading forward when needed).
+struct DecodedRecord {
+    static constexpr std::int32_t unresolved = -1;
+    std::uint32_t first_operand = 0;
+    std::uint32_t operand_count = 0;
+    std::int32_t target = 0;
+    std::int32_t second_target = 0;
+    Opcode opcode = Opcode::unknown;
+};
+
+// Records decoded over one run of bytes: the stream, or a record handed to the executor directly.
+struct DecodedProgram {
+    std::string_view bytes;
+    std::vector<DecodedRecord> records;
+    std::vector<Operand> operands;
+
+    std::string_view literal(const Operand& operand) const {
+        return bytes.substr(operand.first, operand.length);
+    }
+};
+
+// Decodes one record's text (a view into program.bytes) and the records embedded behind one-line ifs,
+// interning variable names; returns the index of the record in program.records. Jump targets come from
+// labels when given.
+class ScriptIndex;
+std::uint32_t decode_record(DecodedProgram& program, std::string_view text, VariableStore& variables,
+                            const ScriptIndex* labels);
+
+class ScriptIndex {
+public:
+    ScriptIndex() = default;
+    explicit ScriptIndex(std::string stream_bytes) : bytes(std::move(stream_bytes)) {}
+    ScriptIndex(ScriptIndex&&) = delete;
+
+    // Splits and decodes every record; names go into variables. Called once, before the script runs.
+    void decode(VariableStore& variables);
+
+    // Records are numbered from 1; the bytes behind the last separator (the terminator) are no record.
+    std::int32_t record_count() const { return static_cast<std::int32_t>(record_ends.size()); }
+    std::string_view record_text(std::int32_t number) const;
+    const DecodedRecord& record(std::int32_t number) const { return program.records[number - 1]; }
+    const DecodedProgram& decoded() const { return program; }
+
+    // The first label of that name, or 0.
+    std::int32_t label_record(std::string_view name) const;
+    // The loops open behind record `number` (0: at the start), as replaying the repeats and untils of
+    // records 1 to number onto an empty 200-slot stack leaves them, innermost last.
+    void open_loops(std::int32_t number, std::vector<std::int32_t>& loops) const;
+    // Where reading forward from behind record `position` stops for a false if (the next else-if, else
+    // or end-if of the same depth) and for a branch that ran to its end (the block's end-if); 0 when the
+    // stream ends first.
+    std::int32_t branch_after(std::int32_t position) const;
+    std::int32_t block_end_after(std::int32_t position) const;
+
+private:
+    void resolve_blocks(const std::vector<std::uint8_t>& needs);
+    void index_loops();
+
+    std::string bytes;
+    std::vector<std::uint32_t> record_ends;
+    DecodedProgram program;
+    std::unordered_map<std::string_view, std::int32_t> labels;
+    // Loops as a tree: each pushed repeat is a node whose parent is the loop around it; open_loop_node
+    // gives the innermost loop open behind each record (index 0 is the start).
+    struct LoopNode {
+        std::int32_t record;
+        std::int32_t parent;
+        std::int32_t depth;
+    };
+    std::vector<LoopNode> loop_nodes;
+    std::vector<std::int32_t> open_loop_node;
+};
+
+} // namespace korvex
