@@ -13,15 +13,14 @@
 namespace korvex {
 namespace {
 
-// The stream behind the own executable; nothing when the executable cannot be read.
+// The stream behind the own executable; nothing when the executable cannot be read. Only the
+// executable's headers and the stream are read: an image of unknown format has no stream we could
+// find, and runs as an empty script.
 std::optional<std::string> open_stream(const std::string& module_path) {
     if (module_path.empty()) return std::nullopt;
-    std::optional<std::string> bytes = platform::read_whole_file(module_path);
-    if (!bytes) return std::nullopt;
-    // An image of unknown format has no stream we could find; it runs as an empty script.
-    std::size_t stream_start = executable_image_length(*bytes).value_or(bytes->size()) + banner_length;
-    bytes->erase(0, std::min(stream_start, bytes->size()));
-    return bytes;
+    return platform::read_file_behind(module_path, [](std::string_view file) {
+        return executable_image_length(file).value_or(file.size()) + banner_length;
+    });
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,8 +12,15 @@ namespace korvex::platform {
 
 // Full path of the running executable; empty when it cannot be found.
 std::string own_executable_path();
+// The bytes of a file behind its first part: part_length is shown the whole file (mapped into memory
+// where the system can, so only the pages it looks at are read) and says how long the first part is;
+// the bytes from there to the end are read into memory. Nothing when the file cannot be opened or read.
+std::optional<std::string> read_file_behind(const std::string& path,
+                                            const std::function<std::size_t(std::string_view)>& part_length);
 // The whole content of a file, or nothing when it cannot be opened or read.
-std::optional<std::string> read_whole_file(const std::string& path);
+inline std::optional<std::string> read_whole_file(const std::string& path) {
+    return read_file_behind(path, [](std::string_view) { return std::size_t{0}; });
+}
 std::string current_directory();
 // Looks a name up in the process environment, letter case ignored.
 std::optional<std::string> environment_variable(std::string_view name);

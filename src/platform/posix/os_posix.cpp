@@ -1,12 +1,14 @@
 // Operating-system services on POSIX systems.
 #include "platform/os.hpp"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/utsname.h>
 #include <unistd.h>
@@ -20,21 +22,45 @@ std::string own_executable_path() {
     return std::string(buffer.data(), static_cast<std::size_t>(length));
 }
 
-std::optional<std::string> read_whole_file(const std::string& path) {
-    int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) return std::nullopt;
-    std::string content;
-    struct stat status {};
-    if (fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode)) content.reserve(status.st_size);
+namespace {
+
+// Reads from descriptor at offset to the end; false on a read error.
+bool read_to_end(int descriptor, std::uint64_t offset, std::string& content) {
     char block[65536];
     for (;;) {
-        ssize_t count = read(descriptor, block, sizeof block);
-        if (count == 0) break;
-        if (count < 0) {
-            close(descriptor);
-            return std::nullopt;
-        }
+        ssize_t count = pread(descriptor, block, sizeof block, static_cast<off_t>(offset));
+        if (count == 0) return true;
+        if (count < 0) return false;
         content.append(block, static_cast<std::size_t>(count));
+        offset += static_cast<std::uint64_t>(count);
+    }
+}
+
+} // namespace
+
+std::optional<std::string> read_file_behind(const std::string& path,
+                                            const std::function<std::size_t(std::string_view)>& part_length) {
+    int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) return std::nullopt;
+    struct stat status {};
+    void* mapping = MAP_FAILED;
+    if (fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0)
+        mapping =
+            mmap(nullptr, static_cast<std::size_t>(status.st_size), PROT_READ, MAP_PRIVATE, descriptor, 0);
+    std::optional<std::string> content(std::in_place);
+    if (mapping != MAP_FAILED) {
+        auto size = static_cast<std::size_t>(status.st_size);
+        std::size_t start =
+            std::min(part_length(std::string_view(static_cast<const char*>(mapping), size)), size);
+        munmap(mapping, size);
+        content->reserve(size - start);
+        if (!read_to_end(descriptor, start, *content)) content.reset();
+    } else if (read_to_end(descriptor, 0, *content)) {
+        // Not a file that can be mapped (or an empty one): read whole, then drop the first part.
+        content->erase(0, std::min(part_length(*content), content->size()));
+        content->shrink_to_fit();
+    } else {
+        content.reset();
     }
     close(descriptor);
     return content;

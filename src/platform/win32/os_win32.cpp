@@ -1,6 +1,8 @@
 // Operating-system services on Windows: own path, whole files, current directory, user name, clock.
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "platform/os.hpp"
@@ -18,25 +20,53 @@ std::string own_executable_path() {
     return {};
 }
 
-std::optional<std::string> read_whole_file(const std::string& path) {
+namespace {
+
+// Reads from file at offset to the end; false on a read error.
+bool read_to_end(HANDLE file, std::uint64_t offset, std::string& content) {
+    LARGE_INTEGER position{};
+    position.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(file, position, nullptr, FILE_BEGIN)) return false;
+    std::vector<char> block(65536);
+    for (;;) {
+        DWORD count = 0;
+        if (!ReadFile(file, block.data(), static_cast<DWORD>(block.size()), &count, nullptr)) return false;
+        if (count == 0) return true;
+        content.append(block.data(), count);
+    }
+}
+
+} // namespace
+
+std::optional<std::string> read_file_behind(const std::string& path,
+                                            const std::function<std::size_t(std::string_view)>& part_length) {
     HANDLE file =
         CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-    std::string content;
     LARGE_INTEGER size{};
-    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < (1LL << 31))
-        content.reserve(static_cast<std::size_t>(size.QuadPart));
-    std::vector<char> block(65536);
-    for (;;) {
-        DWORD count = 0;
-        if (!ReadFile(file, block.data(), static_cast<DWORD>(block.size()), &count, nullptr)) {
-            CloseHandle(file);
-            return std::nullopt;
-        }
-        if (count == 0) break;
-        content.append(block.data(), count);
+    HANDLE mapping = nullptr;
+    const void* view = nullptr;
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 &&
+        static_cast<unsigned long long>(size.QuadPart) <= SIZE_MAX) {
+        mapping = CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+        if (mapping != nullptr) view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
     }
+    std::optional<std::string> content(std::in_place);
+    if (view != nullptr) {
+        auto length = static_cast<std::size_t>(size.QuadPart);
+        std::size_t start =
+            std::min(part_length(std::string_view(static_cast<const char*>(view), length)), length);
+        UnmapViewOfFile(view);
+        content->reserve(length - start);
+        if (!read_to_end(file, start, *content)) content.reset();
+    } else if (read_to_end(file, 0, *content)) {
+        content->erase(0, std::min(part_length(*content), content->size()));
+        content->shrink_to_fit();
+    } else {
+        content.reset();
+    }
+    if (mapping != nullptr) CloseHandle(mapping);
     CloseHandle(file);
     return content;
 }
