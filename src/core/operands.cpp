@@ -18,7 +18,7 @@ const Operand* take_operand(Runtime& runtime) {
 }
 
 void append_item(Runtime& runtime, const Operand& item, std::string& text) {
-    if (item.kind == Operand::Kind::literal)
+    if (item.kind() == Operand::Kind::literal)
         text.append(runtime.current_program->literal(item));
     else if (is_computed_variable(item.first))
         text.append(computed_variable(runtime, item.first));
@@ -26,14 +26,10 @@ void append_item(Runtime& runtime, const Operand& item, std::string& text) {
         text.append(variable_text(runtime, item.first));
 }
 
-std::uint32_t value_extent(const Operand& operand) {
-    return operand.kind == Operand::Kind::joined ? operand.length + 1 : 1;
-}
-
 // One comparison: the left value, the operator, the right value, read in that order.
 bool compare_next(Runtime& runtime) {
     const std::vector<Operand>& operands = runtime.current_program->operands;
-    std::uint32_t operator_index = runtime.next_operand + value_extent(operands[runtime.next_operand]);
+    std::uint32_t operator_index = runtime.next_operand + operands[runtime.next_operand].extent();
     char comparison = static_cast<char>(operands[operator_index].first);
     std::string left_storage, right_storage;
     switch (comparison) {
@@ -53,7 +49,7 @@ bool compare_next(Runtime& runtime) {
     }
     default: {
         runtime.next_operand = operator_index + 1;
-        runtime.next_operand += value_extent(operands[runtime.next_operand]);
+        runtime.next_operand += operands[runtime.next_operand].extent();
         return false;
     }
     }
@@ -62,8 +58,8 @@ bool compare_next(Runtime& runtime) {
 // A comparison that cannot change the outcome: passed over, its values not read.
 void skip_comparison(Runtime& runtime) {
     const std::vector<Operand>& operands = runtime.current_program->operands;
-    runtime.next_operand += value_extent(operands[runtime.next_operand]) + 1;
-    runtime.next_operand += value_extent(operands[runtime.next_operand]);
+    runtime.next_operand += operands[runtime.next_operand].extent() + 1;
+    runtime.next_operand += operands[runtime.next_operand].extent();
 }
 
 } // namespace
@@ -93,7 +89,7 @@ VariableSlot read_output_variable(Runtime& runtime) {
 std::string_view read_value_view(Runtime& runtime, std::string& storage) {
     const Operand* operand = take_operand(runtime);
     if (operand == nullptr) return {};
-    switch (operand->kind) {
+    switch (operand->kind()) {
     case Operand::Kind::literal: return runtime.current_program->literal(*operand);
     case Operand::Kind::variable:
         if (!is_computed_variable(operand->first)) return variable_text(runtime, operand->first);
@@ -101,7 +97,7 @@ std::string_view read_value_view(Runtime& runtime, std::string& storage) {
         return storage;
     case Operand::Kind::joined:
         storage.clear();
-        for (std::uint32_t i = 0; i < operand->length; ++i)
+        for (std::uint32_t i = 0; i < operand->first; ++i)
             append_item(runtime, *take_operand(runtime), storage);
         return storage;
     case Operand::Kind::mark: break;
@@ -115,17 +111,17 @@ std::string* append_in_place(Runtime& runtime, VariableSlot slot) {
     const std::vector<Operand>& operands = runtime.current_program->operands;
     const Operand& value = operands[runtime.next_operand];
     const Operand& first_item =
-        value.kind == Operand::Kind::joined ? operands[runtime.next_operand + 1] : value;
-    if (first_item.kind != Operand::Kind::variable || first_item.first != slot) return nullptr;
-    for (std::uint32_t i = runtime.next_operand + (value.kind == Operand::Kind::joined ? 2 : 1);
+        value.kind() == Operand::Kind::joined ? operands[runtime.next_operand + 1] : value;
+    if (first_item.kind() != Operand::Kind::variable || first_item.first != slot) return nullptr;
+    for (std::uint32_t i = runtime.next_operand + (value.kind() == Operand::Kind::joined ? 2 : 1);
          i < runtime.operands_end; ++i)
-        if (operands[i].kind == Operand::Kind::variable && operands[i].first == slot) return nullptr;
+        if (operands[i].kind() == Operand::Kind::variable && operands[i].first == slot) return nullptr;
     variable_text(runtime, slot);
-    std::string* text = &runtime.variables.text(slot);
+    std::string* text = &runtime.variables.text_to_change(slot);
     runtime.next_operand += 1;
-    if (value.kind == Operand::Kind::joined) {
+    if (value.kind() == Operand::Kind::joined) {
         runtime.next_operand += 1;
-        for (std::uint32_t i = 1; i < value.length; ++i) append_item(runtime, *take_operand(runtime), *text);
+        for (std::uint32_t i = 1; i < value.first; ++i) append_item(runtime, *take_operand(runtime), *text);
     }
     return text;
 }
@@ -141,7 +137,7 @@ double read_number(Runtime& runtime) {
     const Operand* operand = runtime.next_operand < runtime.operands_end
                                  ? &runtime.current_program->operands[runtime.next_operand]
                                  : nullptr;
-    if (operand && operand->kind == Operand::Kind::variable && !is_computed_variable(operand->first)) {
+    if (operand && operand->kind() == Operand::Kind::variable && !is_computed_variable(operand->first)) {
         runtime.next_operand += 1;
         return variable_number(runtime, operand->first);
     }

@@ -75,13 +75,13 @@ private:
         return text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
     }
 
-    void add(Operand::Kind kind, std::uint32_t first, std::uint32_t size = 0) {
-        program.operands.push_back(Operand{first, size, kind});
+    void add(std::uint32_t first, std::uint32_t length) {
+        program.operands.push_back(Operand{first, length});
     }
 
     void add_literal(std::string_view literal) {
         auto offset = literal.empty() ? 0 : static_cast<std::uint32_t>(literal.data() - program.bytes.data());
-        add(Operand::Kind::literal, offset, static_cast<std::uint32_t>(literal.size()));
+        add(offset, static_cast<std::uint32_t>(literal.size()));
     }
 
     VariableSlot slot_of(std::string_view name_text) {
@@ -89,15 +89,15 @@ private:
     }
 
     // An output reference or a declared name: taken as a name, never evaluated.
-    void name() { add(Operand::Kind::variable, slot_of(token(']'))); }
+    void name() { add(slot_of(token(']')), Operand::variable_code); }
 
     void value() {
         std::size_t header = program.operands.size();
-        add(Operand::Kind::joined, 0);
+        add(0, Operand::joined_code);
         std::uint32_t items = 0;
         for (;; ++items) {
             if (byte_at(position - 1) == '[')
-                add(Operand::Kind::variable, slot_of(token(']')));
+                add(slot_of(token(']')), Operand::variable_code);
             else
                 add_literal(token('\''));
             if (byte_at(position) != '#') break;
@@ -106,7 +106,7 @@ private:
         if (items == 0)
             program.operands.erase(program.operands.begin() + static_cast<std::ptrdiff_t>(header));
         else
-            program.operands[header].length = items + 1;
+            program.operands[header].first = items + 1;
     }
 
     void next_value() {
@@ -114,7 +114,7 @@ private:
         value();
     }
 
-    void mark(char byte) { add(Operand::Kind::mark, static_cast<unsigned char>(byte)); }
+    void mark(char byte) { add(static_cast<unsigned char>(byte), Operand::mark_code); }
 
     // Comparisons joined by "|" and "&": value, operator, value, then connective and the next comparison.
     void condition() {
@@ -190,14 +190,23 @@ std::uint32_t decode_record(DecodedProgram& program, std::string_view text, Vari
 
 void ScriptIndex::decode(VariableStore& variables) {
     // Operands keep 32-bit offsets into the stream.
-    if (bytes.size() > 0xFFFFFFFFu) throw std::length_error("stream too long");
+    if (bytes.size() >= Operand::longest_stream) throw std::length_error("stream too long");
     program.bytes = bytes;
+    variables.keep_names_in(bytes);
     for (const char* at = bytes.data();
          const void* separator = std::memchr(at, '\x01', bytes.data() + bytes.size() - at);) {
         record_ends.push_back(static_cast<std::uint32_t>(static_cast<const char*>(separator) - bytes.data()));
         at = static_cast<const char*>(separator) + 1;
     }
+    // Room for what most scripts need, so that large ones are not moved while they grow: reserved
+    // pages that stay unused cost no memory.
+    std::size_t one_line_ifs = 0;
+    for (std::int32_t number = 1; number <= record_count(); ++number)
+        one_line_ifs += record_text(number).substr(0, 4) == "R0IF";
+    program.records.reserve(record_ends.size() + one_line_ifs);
     program.records.resize(record_ends.size());
+    program.operands.reserve(record_ends.size() * 3);
+    variables.reserve(variables.slot_count() + record_ends.size());
     for (std::int32_t number = 1; number <= record_count(); ++number)
         decode_into(program, static_cast<std::size_t>(number - 1), record_text(number), variables, true);
 
@@ -209,14 +218,7 @@ void ScriptIndex::decode(VariableStore& variables) {
             record.target = label_record(program.literal(program.operands[record.first_operand]));
 
     index_loops();
-    // Which positions a skip starts from: a top-level block record, or a one-line if ending in one.
-    std::vector<std::uint8_t> needs(static_cast<std::size_t>(record_count()) + 1, 0);
-    for (std::int32_t number = 1; number <= record_count(); ++number) {
-        const DecodedRecord* last = &record(number);
-        while (last->opcode == Opcode::R0IF) last = &program.records[static_cast<std::size_t>(last->target)];
-        needs[static_cast<std::size_t>(number)] = is_block_opcode(last->opcode);
-    }
-    resolve_blocks(needs);
+    resolve_blocks();
 }
 
 std::string_view ScriptIndex::record_text(std::int32_t number) const {
@@ -229,37 +231,59 @@ std::int32_t ScriptIndex::label_record(std::string_view name) const {
     return found == labels.end() ? 0 : found->second;
 }
 
+namespace {
+
+constexpr std::int32_t loop_stack_slots = 200;
+
+// Where jumps and returns arrive: a label, or a record that may call.
+bool is_arrival(Opcode opcode) {
+    return opcode == Opcode::RLBL || opcode == Opcode::R005 || opcode == Opcode::R0IF;
+}
+
+} // namespace
+
 void ScriptIndex::index_loops() {
-    constexpr std::int32_t stack_slots = 200;
     loop_nodes.assign(1, LoopNode{0, 0, 0});
-    open_loop_node.assign(static_cast<std::size_t>(record_count()) + 1, 0);
     std::int32_t node = 0;
     for (std::int32_t number = 1; number <= record_count(); ++number) {
-        Opcode opcode = record(number).opcode;
-        if (opcode == Opcode::RRPT && loop_nodes[static_cast<std::size_t>(node)].depth < stack_slots) {
+        DecodedRecord& record = program.records[static_cast<std::size_t>(number - 1)];
+        if (record.opcode == Opcode::RRPT &&
+            loop_nodes[static_cast<std::size_t>(node)].depth < loop_stack_slots) {
             loop_nodes.push_back(
                 LoopNode{number, node, loop_nodes[static_cast<std::size_t>(node)].depth + 1});
             node = static_cast<std::int32_t>(loop_nodes.size() - 1);
-        } else if (opcode == Opcode::RUNT) {
+        } else if (record.opcode == Opcode::RUNT) {
             node = loop_nodes[static_cast<std::size_t>(node)].parent;
         }
-        open_loop_node[static_cast<std::size_t>(number)] = node;
+        if (is_arrival(record.opcode)) record.second_target = node;
     }
 }
 
 void ScriptIndex::open_loops(std::int32_t number, std::vector<std::int32_t>& loops) const {
     loops.clear();
     number = std::clamp(number, 0, record_count());
-    for (std::int32_t node = open_loop_node.empty() ? 0 : open_loop_node[static_cast<std::size_t>(number)];
-         node != 0; node = loop_nodes[static_cast<std::size_t>(node)].parent)
-        loops.push_back(loop_nodes[static_cast<std::size_t>(node)].record);
-    std::reverse(loops.begin(), loops.end());
+    if (number > 0 && is_arrival(record(number).opcode)) {
+        for (std::int32_t node = record(number).second_target; node != 0;
+             node = loop_nodes[static_cast<std::size_t>(node)].parent)
+            loops.push_back(loop_nodes[static_cast<std::size_t>(node)].record);
+        std::reverse(loops.begin(), loops.end());
+        return;
+    }
+    // Anywhere else (a return to a record that did not call, which only a record executed from
+    // outside the script can ask for): replay the repeats and untils from the start.
+    for (std::int32_t replayed = 1; replayed <= number; ++replayed) {
+        Opcode opcode = record(replayed).opcode;
+        if (opcode == Opcode::RRPT && loops.size() < static_cast<std::size_t>(loop_stack_slots))
+            loops.push_back(replayed);
+        else if (opcode == Opcode::RUNT && !loops.empty())
+            loops.pop_back();
+    }
 }
 
 // One pass with the if records as brackets. A position waits at the nesting level where its scan
 // started; an else-if, else or end-if at that level ends its skip of a false branch, an end-if ends its
 // skip to the block's end. Waiting positions of one level always lie on top of their stack.
-void ScriptIndex::resolve_blocks(const std::vector<std::uint8_t>& needs) {
+void ScriptIndex::resolve_blocks() {
     struct Waiting {
         std::int64_t level;
         DecodedRecord* record;
@@ -284,9 +308,10 @@ void ScriptIndex::resolve_blocks(const std::vector<std::uint8_t>& needs) {
             break;
         default: break;
         }
-        if (!needs[static_cast<std::size_t>(number)]) continue;
+        // A skip starts behind a block record, or behind a one-line if that ends in one.
         DecodedRecord* last = &program.records[static_cast<std::size_t>(number - 1)];
         while (last->opcode == Opcode::R0IF) last = &program.records[static_cast<std::size_t>(last->target)];
+        if (!is_block_opcode(last->opcode)) continue;
         last->target = last->second_target = 0;
         if (last->opcode != Opcode::RXEL) waiting_for_branch.push_back({level, last});
         if (last->opcode != Opcode::RXIF) waiting_for_end.push_back({level, last});

@@ -14,22 +14,39 @@
 
 namespace korvex {
 
-// One piece of a decoded record's operands.
+// One piece of a decoded record's operands, in eight bytes: a million records decode into little.
 struct Operand {
     enum class Kind : std::uint8_t {
         literal,  // first: offset of the text in the program's bytes, length: its length
         variable, // first: the variable's slot (a reference, an output name or a declared name)
-        joined,   // a value of several items: length says how many literal or variable pieces follow
+        joined,   // first: how many literal or variable pieces follow, which together make one value
         mark,     // first: an operator or connective byte (0 where the record ended)
     };
+    // Codes in place of a length for the kinds that have none; no literal is this long, since the
+    // stream is shorter than longest_stream.
+    static constexpr std::uint32_t variable_code = 0xFFFFFFFFu, joined_code = 0xFFFFFFFEu,
+                                   mark_code = 0xFFFFFFFDu;
+    static constexpr std::uint64_t longest_stream = 0x7FFFFFF0u;
+
     std::uint32_t first;
     std::uint32_t length;
-    Kind kind;
+
+    Kind kind() const {
+        switch (length) {
+        case variable_code: return Kind::variable;
+        case joined_code: return Kind::joined;
+        case mark_code: return Kind::mark;
+        default: return Kind::literal;
+        }
+    }
+    // The operands a value takes: itself, and its pieces when it is joined.
+    std::uint32_t extent() const { return length == joined_code ? first + 1 : 1; }
 };
 
 // A record's opcode and where its operands are. target and second_target hold what the opcode needs:
 // the record of a jump's label, the embedded record of a one-line if, the record where a skipped
-// branch or block ends (0: the stream ends first; unresolved: found by reading forward when needed).
+// branch or block ends (0: the stream ends first; unresolved: found by reading forward when needed);
+// labels, calls and one-line ifs, where jumps and returns arrive, keep the loops open at them.
 struct DecodedRecord {
     static constexpr std::int32_t unresolved = -1;
     std::uint32_t first_operand = 0;
@@ -84,22 +101,20 @@ public:
     std::int32_t block_end_after(std::int32_t position) const;
 
 private:
-    void resolve_blocks(const std::vector<std::uint8_t>& needs);
+    void resolve_blocks();
     void index_loops();
 
     std::string bytes;
     std::vector<std::uint32_t> record_ends;
     DecodedProgram program;
     std::unordered_map<std::string_view, std::int32_t> labels;
-    // Loops as a tree: each pushed repeat is a node whose parent is the loop around it; open_loop_node
-    // gives the innermost loop open behind each record (index 0 is the start).
+    // Loops as a tree: each pushed repeat is a node whose parent is the loop around it.
     struct LoopNode {
         std::int32_t record;
         std::int32_t parent;
         std::int32_t depth;
     };
     std::vector<LoopNode> loop_nodes;
-    std::vector<std::int32_t> open_loop_node;
 };
 
 } // namespace korvex

@@ -59,7 +59,7 @@ std::string computed_variable(Runtime& runtime, VariableSlot slot) {
     }
 }
 
-const std::string& variable_text(Runtime& runtime, VariableSlot slot) {
+std::string_view variable_text(Runtime& runtime, VariableSlot slot) {
     VariableStore& store = runtime.variables;
     if (store.holds_number(slot) && !store.holds_text(slot))
         store.keep_text(slot, format_number(store.number(slot)));
@@ -68,13 +68,16 @@ const std::string& variable_text(Runtime& runtime, VariableSlot slot) {
 
 double variable_number(Runtime& runtime, VariableSlot slot) {
     VariableStore& store = runtime.variables;
-    if (!store.holds_number(slot)) store.keep_number(slot, read_real_number(store.text(slot)));
-    return store.number(slot);
+    if (store.holds_number(slot)) return store.number(slot);
+    double number = read_real_number(store.text(slot));
+    // Kept beside a text only: a variable never stored must still read as "".
+    if (store.holds_text(slot)) store.keep_number(slot, number);
+    return number;
 }
 
 std::string get_variable(Runtime& runtime, VariableSlot slot) {
     if (is_computed_variable(slot)) return computed_variable(runtime, slot);
-    return variable_text(runtime, slot);
+    return std::string(variable_text(runtime, slot));
 }
 
 std::string get_variable(Runtime& runtime, std::string_view name) {

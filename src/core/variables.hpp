@@ -27,8 +27,9 @@ bool is_acting_variable(VariableSlot slot);
 // 7, 10, 11 and 12 (the clock) and 25 (the clipboard) are made anew on every read.
 bool is_computed_variable(VariableSlot slot);
 std::string computed_variable(Runtime& runtime, VariableSlot slot);
-// The held text of a variable that is not computed, valid until the variable is stored again.
-const std::string& variable_text(Runtime& runtime, VariableSlot slot);
+// The held text of a variable that is not computed, valid until the variable is stored again or a
+// new variable is named.
+std::string_view variable_text(Runtime& runtime, VariableSlot slot);
 // The held value of a variable that is not computed, read as a real number.
 double variable_number(Runtime& runtime, VariableSlot slot);
 

@@ -70,7 +70,7 @@ TEST(Declaration, ReadsEveryReferenceAndKeepsValues) {
     script.execute("R001[31]'x'");
     EXPECT_EQ(script.execute("R000[31][32][33"), status_continue);
     EXPECT_EQ(script.variable("31"), "x");
-    EXPECT_NE(script.runtime->variables.find("33"), nullptr);
+    EXPECT_NE(script.runtime->variables.find("33"), std::nullopt);
 }
 
 TEST(RecordStack, DropsPushesBeyondItsSlotsAndKeepsTheTopInTheLast) {

@@ -18,7 +18,7 @@ TEST(VariableStore, KeepsFirstStoreOrderAndNeverChangesAValueOnDeclare) {
     EXPECT_EQ(store.entries()[1].name, "32");
     EXPECT_EQ(*store.find("31"), "y");
     EXPECT_EQ(*store.find("32"), "");
-    EXPECT_EQ(store.find("99"), nullptr);
+    EXPECT_EQ(store.find("99"), std::nullopt);
 }
 
 TEST(VariableStore, NamesAreRawBytes) {
