@@ -107,7 +107,9 @@ std::string_view read_value_view(Runtime& runtime, std::string& storage) {
 }
 
 std::string* append_in_place(Runtime& runtime, VariableSlot slot) {
-    if (is_computed_variable(slot) || is_acting_variable(slot) || !has_operands_left(runtime)) return nullptr;
+    if (!runtime.value_shortcuts || is_computed_variable(slot) || is_acting_variable(slot) ||
+        !has_operands_left(runtime))
+        return nullptr;
     const std::vector<Operand>& operands = runtime.current_program->operands;
     const Operand& value = operands[runtime.next_operand];
     const Operand& first_item =

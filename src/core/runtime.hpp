@@ -65,6 +65,9 @@ struct Runtime {
     // A handler that asked for more operands than its record was decoded with (a fault of ours).
     std::int32_t operand_overruns = 0;
     VariableSlot output_variable = 0;
+    // Arithmetic results kept as numbers beside their texts, and appends made in place. Tests switch
+    // them off to check that the results are the same without them.
+    bool value_shortcuts = true;
 
     RecordStack loop_stack;
     RecordStack return_stack;

@@ -1,0 +1,76 @@
+// Numbers kept beside texts and appends in place are shortcuts only: random arithmetic, joins,
+// comparisons and loops give byte for byte the same variables with and without them.
+#include <random>
+
+#include "test_support.hpp"
+
+namespace korvex::testing {
+namespace {
+
+const char* const values[] = {"'0'",
+                              "'-0'",
+                              "'1'",
+                              "'3'",
+                              "'7'",
+                              "'-2'",
+                              "'0.5'",
+                              "'1e20'",
+                              "'1e-7'",
+                              "'2.5e1'",
+                              "' 12x'",
+                              "'0.333333'",
+                              "'9007199254740993'",
+                              "'-1e300'",
+                              "'abc'",
+                              "''",
+                              "[31]",
+                              "[32]",
+                              "[33]",
+                              "[34]"};
+const char operators[] = {'+', '-', '*', '/', '~', '^'};
+
+std::string random_script(std::mt19937& random) {
+    auto pick = [&](std::size_t count) {
+        return std::uniform_int_distribution<std::size_t>(0, count - 1)(random);
+    };
+    auto variable = [&] { return "[" + std::to_string(31 + pick(4)) + "]"; };
+    auto value = [&] { return std::string(values[pick(std::size(values))]); };
+    std::string script = "R001[35]'0'\nRRPT\n";
+    for (int i = 0; i < 12; ++i) {
+        switch (pick(6)) {
+        case 0:
+        case 1: {
+            std::string record = "RF01" + variable() + value();
+            for (std::size_t operations = pick(4); operations > 0; --operations)
+                record += operators[pick(std::size(operators))] + value();
+            script += record + "\n";
+            break;
+        }
+        case 2: script += "RF00" + variable() + variable() + value() + "\n"; break;
+        case 3: script += "R001" + variable() + variable() + "#" + value() + "\n"; break;
+        case 4: script += "R0IF" + variable() + "<" + value() + "R001[36][36]#'<'\n"; break;
+        default: script += "R0IF" + variable() + "=" + value() + "R001[36][36]#'='\n"; break;
+        }
+        script += "RF07[37]" + variable() + "\nR001[38][38]#[37]#','\n";
+    }
+    // The counter itself is arithmetic compared as text on every pass.
+    return script + "RF01[35][35]+'1'\nRUNT[35]='3'\n";
+}
+
+TEST(ValueShortcuts, ChangeNoResult) {
+    std::mt19937 random(20261210);
+    for (int round = 0; round < 300; ++round) {
+        std::string listing = random_script(random);
+        ScriptRun with(listing), without(listing);
+        without.runtime->value_shortcuts = false;
+        with.run(10000);
+        without.run(10000);
+        for (int name = 31; name <= 38; ++name)
+            ASSERT_EQ(with.variable(std::to_string(name)), without.variable(std::to_string(name)))
+                << "variable " << name << " of\n"
+                << listing;
+    }
+}
+
+} // namespace
+} // namespace korvex::testing
