@@ -34,7 +34,7 @@ TEST(Executor, OneLineIfDispatchesTheRestOfItsRecord) {
 TEST(Executor, DeeplyNestedOneLineIfsNeedNoRecursion) {
     ScriptRun script("");
     std::string record;
-    for (int i = 0; i < 200000; ++i) record += "R0IF''=''";
+    for (int i = 0; i < 400000; ++i) record += "R0IF''=''";
     record += "R001[31]'deep'";
     EXPECT_EQ(script.execute(record), status_continue);
     EXPECT_EQ(script.variable("31"), "deep");
