@@ -1,11 +1,13 @@
 // Text functions: join, case, trim, character codes, length, pieces, positions, fields, replace.
 // Texts are byte strings handled whole: no result is limited in length or cut at a zero byte.
+#include <algorithm>
 #include <string_view>
 
 #include "core/numbers.hpp"
 #include "core/operands.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"
+#include "text/pattern_search.hpp"
 #include "text/text.hpp"
 
 namespace korvex {
@@ -62,41 +64,69 @@ std::string piece_of(std::string_view text, std::int32_t start_position, std::in
 }
 
 // 1-based position of the occurrence-th match, counting overlapping matches; 0 when there is none.
+// An empty search text matches at every position but the one behind the end.
 std::int64_t position_of(std::string_view text, std::string_view search, std::int32_t occurrence) {
-    std::size_t from = 0;
-    for (std::int32_t found = 0; from < text.size();) {
-        std::size_t match = text.find(search, from);
-        if (match == not_found || match >= text.size()) return 0;
-        if (++found == occurrence) return static_cast<std::int64_t>(match) + 1;
-        from = match + 1;
-    }
+    if (search.empty()) return static_cast<std::size_t>(occurrence) <= text.size() ? occurrence : 0;
+    if (search.size() > text.size()) return 0;
+    PatternSearch matches(search, MatchOverlap::allowed);
+    std::int32_t found = 0;
+    for (std::size_t end = 0; (end = matches.next_match_end(text, end)) != not_found;)
+        if (++found == occurrence) return static_cast<std::int64_t>(end - search.size()) + 1;
     return 0;
 }
 
+// The bytes from start to end of first + second, copied out of the two parts.
+std::string joined_slice(std::string_view first, std::string_view second, std::size_t start,
+                         std::size_t end) {
+    std::string slice;
+    if (start < first.size()) slice.append(first.substr(start, std::min(end, first.size()) - start));
+    if (end > first.size()) {
+        std::size_t second_start = start > first.size() ? start - first.size() : 0;
+        slice.append(second.substr(second_start, end - first.size() - second_start));
+    }
+    return slice;
+}
+
 // The field_number-th field of text + separator; fields beyond the last and every field of an empty
-// separator are empty.
+// separator are empty. The separators are looked for left to right without overlap in text and then
+// in the appended separator, whose first bytes may finish a separator begun at the text's end; the
+// joined text itself is never built.
 std::string field_of(std::string_view text, std::string_view separator, std::int32_t field_number) {
     if (separator.empty()) return {};
-    std::string extended = std::string(text) + std::string(separator);
-    std::string_view walk = extended;
+    const std::size_t joined_size = text.size() + separator.size();
+    PatternSearch separators(separator, MatchOverlap::excluded);
+    bool in_text = true;
+    std::size_t scanned = 0; // where the search stopped, in text or else in the appended separator
+    // The start of the next separator in text + separator, or not_found.
+    auto next_separator = [&]() -> std::size_t {
+        if (in_text) {
+            scanned = separators.next_match_end(text, scanned);
+            if (scanned != not_found) return scanned - separator.size();
+            in_text = false;
+            scanned = 0;
+        }
+        scanned = separators.next_match_end(separator, scanned);
+        return scanned == not_found ? not_found : text.size() + scanned - separator.size();
+    };
     std::size_t field_start = 0;
     for (std::int32_t counter = 1;; ++counter) {
-        std::size_t found = walk.find(separator, field_start);
-        if (found == not_found) return std::string(walk.substr(field_start));
-        if (counter == field_number) return std::string(walk.substr(field_start, found - field_start));
+        std::size_t found = next_separator();
+        if (found == not_found) return joined_slice(text, separator, field_start, joined_size);
+        if (counter == field_number) return joined_slice(text, separator, field_start, found);
         field_start = found + separator.size();
-        if (field_start == walk.size()) return {};
+        if (field_start == joined_size) return {};
     }
 }
 
 // Left to right without overlap; the replacement is not searched again. An empty search text
 // would match without advancing, so it leaves the text unchanged.
 std::string replace_all(std::string_view text, std::string_view search, std::string_view replacement) {
-    if (search.empty()) return std::string(text);
+    if (search.empty() || search.size() > text.size()) return std::string(text);
+    PatternSearch matches(search, MatchOverlap::excluded);
     std::string result;
     std::size_t from = 0;
-    for (std::size_t match; (match = text.find(search, from)) != not_found; from = match + search.size()) {
-        result.append(text.substr(from, match - from));
+    for (std::size_t end; (end = matches.next_match_end(text, from)) != not_found; from = end) {
+        result.append(text.substr(from, end - search.size() - from));
         result.append(replacement);
     }
     result.append(text.substr(from));

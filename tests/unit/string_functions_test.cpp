@@ -156,6 +156,83 @@ TEST(StringFunctions, FieldsFollowTheByteWalk) {
     }
 }
 
+// Positions and replacements found by comparing at every place, as the rules say.
+std::int64_t position_by_walk(const std::string& text, const std::string& search, int occurrence) {
+    int found = 0;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (text.compare(i, search.size(), search) == 0 && ++found == occurrence) return i + 1;
+    return 0;
+}
+
+std::string replacement_by_walk(const std::string& text, const std::string& search, const std::string& by) {
+    if (search.empty()) return text;
+    std::string result;
+    for (std::size_t i = 0; i < text.size();) {
+        if (text.compare(i, search.size(), search) == 0) {
+            result += by;
+            i += search.size();
+        } else {
+            result += text[i++];
+        }
+    }
+    return result;
+}
+
+// Two letters give overlapping matches, near matches and separators at both ends in plenty.
+TEST(StringFunctions, SearchesAgreeWithComparingAtEveryPlace) {
+    std::mt19937 generator(11);
+    auto random_text = [&](unsigned longest) {
+        std::string text;
+        for (unsigned length = generator() % (longest + 1); length > 0; --length)
+            text += "ab"[generator() % 2];
+        return text;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        const std::string text = random_text(24), search = random_text(5);
+        const int number = 1 + static_cast<int>(generator() % 10);
+        ScriptRun script("");
+        script.runtime->variables.store("32", text);
+        script.runtime->variables.store("33", search);
+        const std::string number_operand = "'" + std::to_string(number) + "'";
+        script.execute("RF02[31][32][33]" + number_operand);
+        ASSERT_EQ(script.variable("31"), std::to_string(position_by_walk(text, search, number)))
+            << text << " " << search << " " << number;
+        script.execute("RF11[31][32][33]'<>'");
+        ASSERT_EQ(script.variable("31"), replacement_by_walk(text, search, "<>")) << text << " " << search;
+        script.execute("RF10[31][32][33]" + number_operand);
+        ASSERT_EQ(script.variable("31"), field_by_walk(text, search, number))
+            << text << " " << search << " " << number;
+    }
+}
+
+// 4 MB of "a" against 100 KB patterns that fail only at their last or first byte, or match
+// everywhere: a search that starts over at every place compares some 10^11 bytes for one of these.
+TEST(StringFunctions, NearMatchesCostTimeInProportionToTheText) {
+    const std::size_t text_size = 4u << 20, pattern_size = 100000;
+    ScriptRun script("");
+    script.runtime->variables.store("32", std::string(text_size, 'a'));
+    for (const std::string& pattern :
+         {std::string(pattern_size - 1, 'a') + "b", "b" + std::string(pattern_size - 1, 'a')}) {
+        script.runtime->variables.store("33", pattern);
+        script.execute("RF02[31][32][33]'1'");
+        EXPECT_EQ(script.variable("31"), "0");
+        script.execute("RF11[31][32][33]'x'");
+        EXPECT_EQ(script.variable("31").size(), text_size);
+        script.execute("RF10[31][32][33]'1'");
+        EXPECT_EQ(script.variable("31").size(), text_size);
+    }
+    script.runtime->variables.store("33", std::string(pattern_size, 'a'));
+    const std::size_t last_match = text_size - pattern_size + 1, whole_matches = text_size / pattern_size;
+    script.execute("RF02[31][32][33]'" + std::to_string(last_match) + "'");
+    EXPECT_EQ(script.variable("31"), std::to_string(last_match));
+    script.execute("RF11[31][32][33]'x'");
+    EXPECT_EQ(script.variable("31"),
+              std::string(whole_matches, 'x') + std::string(text_size % pattern_size, 'a'));
+    // With the separator appended the text holds one whole match more; what is left is the last field.
+    script.execute("RF10[31][32][33]'" + std::to_string(whole_matches + 2) + "'");
+    EXPECT_EQ(script.variable("31"), std::string(text_size % pattern_size, 'a'));
+}
+
 TEST(StringFunctions, FieldsAreWholeAndSetTheResultVariable) {
     ScriptRun script("");
     std::string long_field(5000, 'x');
