@@ -6,6 +6,7 @@
 // turned into "/" before the path reaches the system; on Windows they are passed unchanged.
 #pragma once
 
+#include <compare>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -18,6 +19,34 @@ enum class FileAccess {
     read,   // existing file, from its start; a directory is refused
     create, // created, or an existing file emptied
     append, // created when missing; every write goes to its end
+};
+
+// What tells two names of one file apart from two files: the volume and the file's number on it.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// A time as files are stamped with it: seconds since 1970-01-01 00:00 UTC and nanoseconds into that
+// second (on Windows always whole hundreds, so that a FILETIME is kept in full).
+struct FileTime {
+    std::int64_t seconds = 0;
+    std::int64_t nanoseconds = 0;
+    auto operator<=>(const FileTime&) const = default;
+};
+// The calendar time now, as precisely as the system gives it.
+FileTime current_file_time();
+
+// What tells one content of a regular file from another as far as the system can: the file, its
+// size, when it was last written and when anything about it last changed (a time no program can set;
+// Windows keeps none, and there it is the time of the last write again).
+struct FileVersion {
+    FileIdentity identity;
+    std::int64_t size = 0;
+    FileTime written;
+    FileTime changed;
+    bool operator==(const FileVersion&) const = default;
 };
 
 // One open data file, closed by its destructor at the latest.
@@ -36,6 +65,11 @@ public:
     bool write(std::string_view bytes);
     // The length of the file in bytes, nothing when it cannot be found.
     std::optional<std::int64_t> size();
+    // Moves the read position to offset bytes from the file's start; false when that failed.
+    bool seek(std::int64_t offset);
+    // The version of the open file; nothing when the system cannot tell it or the file is no regular
+    // file (a pipe, a device).
+    std::optional<FileVersion> version();
     // Closes the file; false when data could not be stored or the close failed.
     bool close();
 
@@ -44,12 +78,6 @@ private:
     std::intptr_t handle = no_handle;
 };
 
-// What tells two names of one file apart from two files: the volume and the file's number on it.
-struct FileIdentity {
-    std::uint64_t volume = 0;
-    std::uint64_t index = 0;
-    bool operator==(const FileIdentity&) const = default;
-};
 // The identity of the file or directory a path names (links followed); nothing when it is missing.
 std::optional<FileIdentity> file_identity(const std::string& path);
 

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -121,11 +122,32 @@ std::optional<std::int64_t> DataFile::size() {
     return static_cast<std::int64_t>(end);
 }
 
+bool DataFile::seek(std::int64_t offset) {
+    return is_open() && lseek(descriptor_of(handle), static_cast<off_t>(offset), SEEK_SET) == offset;
+}
+
+std::optional<FileVersion> DataFile::version() {
+    struct stat status {};
+    if (!is_open() || fstat(descriptor_of(handle), &status) != 0 || !S_ISREG(status.st_mode))
+        return std::nullopt;
+    return FileVersion{
+        FileIdentity{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)},
+        static_cast<std::int64_t>(status.st_size),
+        FileTime{static_cast<std::int64_t>(status.st_mtim.tv_sec), status.st_mtim.tv_nsec},
+        FileTime{static_cast<std::int64_t>(status.st_ctim.tv_sec), status.st_ctim.tv_nsec}};
+}
+
 bool DataFile::close() {
     if (!is_open()) return false;
     int result = ::close(descriptor_of(handle));
     handle = no_handle;
     return result == 0;
+}
+
+FileTime current_file_time() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return FileTime{static_cast<std::int64_t>(now.tv_sec), now.tv_nsec};
 }
 
 std::optional<FileIdentity> file_identity(const std::string& path) {

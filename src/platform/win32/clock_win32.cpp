@@ -1,18 +1,18 @@
 // The calendar clock on Windows.
 #include "platform/os.hpp"
 
-#include <windows.h>
+#include "platform/win32/file_time_win32.hpp"
 
 namespace korvex::platform {
 
-std::int64_t calendar_seconds() {
+FileTime current_file_time() {
     FILETIME now{};
     GetSystemTimeAsFileTime(&now);
-    // 100-nanosecond ticks since 1601-01-01; 11644473600 seconds lie between 1601 and 1970.
-    ULARGE_INTEGER ticks{};
-    ticks.LowPart = now.dwLowDateTime;
-    ticks.HighPart = now.dwHighDateTime;
-    return static_cast<std::int64_t>(ticks.QuadPart / 10000000ULL) - 11644473600LL;
+    return file_time_of(now);
+}
+
+std::int64_t calendar_seconds() {
+    return current_file_time().seconds;
 }
 
 } // namespace korvex::platform

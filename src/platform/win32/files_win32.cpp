@@ -10,8 +10,12 @@
 #endif
 #include <windows.h>
 
+#include <io.h>
+
 #include <cstdio>
 #include <cstdlib>
+
+#include "platform/win32/file_time_win32.hpp"
 
 namespace korvex::platform {
 namespace {
@@ -69,6 +73,26 @@ std::optional<std::int64_t> DataFile::size() {
     __int64 end = _ftelli64(stream_of(handle));
     if (end < 0) return std::nullopt;
     return static_cast<std::int64_t>(end);
+}
+
+bool DataFile::seek(std::int64_t offset) {
+    return is_open() && _fseeki64(stream_of(handle), offset, SEEK_SET) == 0;
+}
+
+std::optional<FileVersion> DataFile::version() {
+    if (!is_open()) return std::nullopt;
+    auto file = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream_of(handle))));
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (file == INVALID_HANDLE_VALUE || GetFileType(file) != FILE_TYPE_DISK ||
+        !GetFileInformationByHandle(file, &information))
+        return std::nullopt;
+    FileTime written = file_time_of(information.ftLastWriteTime);
+    return FileVersion{
+        FileIdentity{information.dwVolumeSerialNumber,
+                     (std::uint64_t(information.nFileIndexHigh) << 32) | information.nFileIndexLow},
+        static_cast<std::int64_t>((std::uint64_t(information.nFileSizeHigh) << 32) |
+                                  information.nFileSizeLow),
+        written, written};
 }
 
 bool DataFile::close() {
