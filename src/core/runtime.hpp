@@ -10,6 +10,7 @@
 #include "core/script_image.hpp"
 #include "core/script_index.hpp"
 #include "core/variable_store.hpp"
+#include "files/line_index.hpp"
 #include "platform/os.hpp"
 
 namespace korvex {
@@ -87,6 +88,9 @@ struct Runtime {
     // Environment entries set with an empty value where no entry existed: found, reading "", but
     // absent from the process environment (upper-cased names).
     std::vector<std::string> empty_environment_names;
+
+    // Where the lines of the files read last by line number start (R024).
+    LineIndex line_index;
 
     std::string module_path;
     std::string command_line;

@@ -9,6 +9,7 @@
 #include "core/runtime.hpp"
 #include "core/variables.hpp"
 #include "files/files.hpp"
+#include "files/line_index.hpp"
 #include "files/results.hpp"
 #include "platform/files.hpp"
 
@@ -23,16 +24,20 @@ constexpr std::size_t line_limit = 32768;
 constexpr std::size_t whole_file_limit = 32767;
 constexpr std::size_t block_size = 65536;
 
-// Hands out a file's bytes a block at a time.
+// Hands out a file's bytes a block at a time, from where the file was placed on. Blocks start small
+// and grow: a read by line number from a known line start mostly needs only the bytes of one line.
 class BlockReader {
 public:
-    explicit BlockReader(DataFile& file) : file(file), block(new char[block_size]) {}
+    BlockReader(DataFile& file, std::int64_t start_offset)
+        : file(file), block(new char[block_size]), block_offset(start_offset) {}
 
     // The bytes not yet taken, read from the file when none are left; empty at the end or on an error.
     std::string_view available() {
         if (position == filled && !failed) {
-            std::int64_t count = file.read(block.get(), block_size);
+            std::int64_t count = file.read(block.get(), read_size);
+            read_size = std::min(read_size * 2, block_size);
             failed = count < 0;
+            block_offset += static_cast<std::int64_t>(filled);
             filled = count > 0 ? static_cast<std::size_t>(count) : 0;
             position = 0;
         }
@@ -40,30 +45,18 @@ public:
     }
     void take(std::size_t count) { position += count; }
     bool read_failed() const { return failed; }
+    // Where in the file the next byte not yet taken lies.
+    std::int64_t offset() const { return block_offset + static_cast<std::int64_t>(position); }
 
 private:
     DataFile& file;
     std::unique_ptr<char[]> block; // not cleared: only bytes read are looked at
+    std::int64_t block_offset;     // where in the file the block's bytes come from
+    std::size_t read_size = 4096;
     std::size_t position = 0;
     std::size_t filled = 0;
     bool failed = false;
 };
-
-// Skips lines that end in LF; false when the file ends before all of them are skipped.
-bool skip_lines(BlockReader& reader, std::int64_t count) {
-    while (count > 0) {
-        std::string_view bytes = reader.available();
-        if (bytes.empty()) return false;
-        const void* line_feed = std::memchr(bytes.data(), '\n', bytes.size());
-        if (line_feed == nullptr) {
-            reader.take(bytes.size());
-            continue;
-        }
-        reader.take(static_cast<const char*>(line_feed) - bytes.data() + 1);
-        --count;
-    }
-    return true;
-}
 
 // The bytes up to the next CR, LF or end of file, at most line_limit of them.
 std::string collect_line(BlockReader& reader) {
@@ -102,21 +95,60 @@ struct ReadOutcome {
     std::string text;
 };
 
+// Line line_number (from 1) of the open file. The search for its start begins at the nearest line
+// start the index knows for the file's version, and notes the starts it walks over.
+ReadOutcome read_line(DataFile& file, LineIndex& index, std::int64_t line_number) {
+    FileLines* lines = index.lines_of(file.version());
+    if (lines != nullptr && lines->ends_before(line_number)) return {ReadKind::missing_line, {}};
+    LineStart start = lines != nullptr ? lines->start_before(line_number) : LineStart{};
+    if (start.offset > 0 && !file.seek(start.offset)) {
+        index.forget(lines);
+        lines = nullptr;
+        start = LineStart{};
+        if (!file.seek(0)) return {ReadKind::unreadable, {}};
+    }
+    BlockReader reader(file, start.offset);
+    for (LineStart at = start; at.line < line_number;) {
+        std::string_view bytes = reader.available();
+        if (bytes.empty()) {
+            if (reader.read_failed()) {
+                index.forget(lines);
+                return {ReadKind::unreadable, {}};
+            }
+            // A file that ends elsewhere than its size says is no file to know by its version.
+            if (lines != nullptr && reader.offset() == lines->file_size())
+                lines->note_end(at.line);
+            else
+                index.forget(lines);
+            return {ReadKind::missing_line, {}};
+        }
+        const void* line_feed = std::memchr(bytes.data(), '\n', bytes.size());
+        std::size_t walked =
+            line_feed != nullptr ? static_cast<const char*>(line_feed) - bytes.data() + 1 : bytes.size();
+        reader.take(walked);
+        index.scanned_bytes += static_cast<std::int64_t>(walked);
+        if (line_feed == nullptr) continue;
+        at = LineStart{at.line + 1, reader.offset()};
+        if (lines != nullptr) lines->note_start(at);
+    }
+    if (lines != nullptr) lines->note_located(LineStart{line_number, reader.offset()});
+    std::string line = collect_line(reader);
+    if (reader.read_failed()) {
+        index.forget(lines);
+        return {ReadKind::unreadable, {}};
+    }
+    return {ReadKind::text, std::move(line)};
+}
+
 // Line line_number of the file, or its start when line_number is below 1.
-ReadOutcome read_from_file(const std::string& path, std::int64_t line_number) {
+ReadOutcome read_from_file(LineIndex& index, const std::string& path, std::int64_t line_number) {
     DataFile file;
     if (!file.open(path, FileAccess::read)) return {ReadKind::unreadable, {}};
-    BlockReader reader(file);
-    if (line_number < 1) {
-        std::optional<std::string> start = read_file_start(reader);
-        if (!start) return {ReadKind::unreadable, {}};
-        return {ReadKind::text, std::move(*start)};
-    }
-    if (!skip_lines(reader, line_number - 1))
-        return {reader.read_failed() ? ReadKind::unreadable : ReadKind::missing_line, {}};
-    std::string line = collect_line(reader);
-    if (reader.read_failed()) return {ReadKind::unreadable, {}};
-    return {ReadKind::text, std::move(line)};
+    if (line_number >= 1) return read_line(file, index, line_number);
+    BlockReader reader(file, 0);
+    std::optional<std::string> start = read_file_start(reader);
+    if (!start) return {ReadKind::unreadable, {}};
+    return {ReadKind::text, std::move(*start)};
 }
 
 // The text as a Windows text-mode stream stores it: up to its first zero byte, each LF as CR LF,
@@ -158,7 +190,7 @@ std::int32_t handle_read_line(Runtime& runtime) {
     VariableSlot name = read_output_variable(runtime);
     std::string path = read_value(runtime);
     std::int64_t line_number = read_whole_number(read_value(runtime));
-    ReadOutcome outcome = read_from_file(path, line_number);
+    ReadOutcome outcome = read_from_file(runtime.line_index, path, line_number);
     switch (outcome.kind) {
     case ReadKind::text: // the result variable first, so that [0] as output ends holding the line
         report_result(runtime, true);

@@ -111,6 +111,126 @@ TEST_F(FilesTest, ReadIntoTheResultVariableKeepsTheWriteOrder) {
     EXPECT_EQ(script.variable("0"), "-1");
 }
 
+// Line numbers are read with every file version taken as settled, so that line starts found once are
+// used again at once.
+void settle_every_version(ScriptRun& script) {
+    script.runtime->line_index.clock = [] { return platform::FileTime{32503680000, 0}; }; // the year 3000
+}
+
+// Short lines, lone CRs, lines beyond the read limit and no line end at the end, read in random order
+// and in runs up and down: each line is what the rules make of the bytes, however the line starts
+// known before were found, and after they were thinned out to every second, fourth... line.
+TEST_F(FilesTest, LinesReadInAnyOrderAreThoseOfTheFile) {
+    std::mt19937 random(5);
+    std::string content;
+    for (int line = 0; line < 120000; ++line) {
+        content.append(line % 30000 == 7 ? 40000 : random() % 6, static_cast<char>('a' + random() % 3));
+        content += random() % 7 == 0 ? "\r" : random() % 2 == 0 ? "\r\n" : "\n";
+    }
+    content += "last";
+    write_file("lines.txt", content);
+    // The reference: line n starts behind the (n - 1)-th LF and ends before a CR or LF.
+    std::vector<std::size_t> starts{0};
+    for (std::size_t at = 0; (at = content.find('\n', at)) != std::string::npos;) starts.push_back(++at);
+    auto expected = [&](std::size_t line) -> std::string {
+        if (line > starts.size()) return "EOF";
+        std::size_t start = starts[line - 1],
+                    end = std::min(content.find_first_of("\r\n", start), content.size());
+        return content.substr(start, std::min<std::size_t>(end - start, 32768));
+    };
+    ScriptRun script("");
+    settle_every_version(script);
+    std::vector<std::size_t> order;
+    for (int run = 0; run < 200; ++run) {
+        std::size_t line = 1 + random() % (starts.size() + 2);
+        bool upwards = random() % 2 == 0;
+        for (int step = 0; step < 10 && line >= 1; ++step, upwards ? ++line : --line) order.push_back(line);
+    }
+    for (std::size_t line : order) {
+        script.execute("R024[31]'lines.txt''" + std::to_string(line) + "'");
+        ASSERT_EQ(script.variable("31"), expected(line)) << "line " << line;
+        ASSERT_EQ(script.variable("0"), line > starts.size() ? "-1" : "0") << "line " << line;
+    }
+}
+
+// Two files read line after line, in turns: each byte is walked over once to find where lines start.
+TEST_F(FilesTest, ReadingEveryLineOfTwoFilesInTurnWalksEachFileOnce) {
+    constexpr int line_count = 40000;
+    std::string first, second;
+    for (int line = 1; line <= line_count; ++line) {
+        first += "line " + std::to_string(line) + "\r\n";
+        second += std::to_string(line) + "\n";
+    }
+    write_file("first.txt", first);
+    write_file("second.txt", second);
+    ScriptRun script("");
+    settle_every_version(script);
+    for (int line = 1; line <= line_count + 2; ++line) {
+        const std::string number = std::to_string(line);
+        script.execute("R024[31]'first.txt''" + number + "'");
+        script.execute("R024[32]'second.txt''" + number + "'");
+        if (line > line_count) continue;
+        ASSERT_EQ(script.variable("31"), "line " + number);
+        ASSERT_EQ(script.variable("32"), number);
+    }
+    EXPECT_EQ(script.variable("31") + script.variable("32"), "EOFEOF");
+    EXPECT_LE(script.runtime->line_index.scanned_bytes,
+              static_cast<std::int64_t>(first.size() + second.size()));
+}
+
+// A file of one size whose line 10000 differs with the line width.
+std::string lines_of_width(char letter, std::size_t width) {
+    std::string content;
+    while (content.size() < 100000) content += std::string(width, letter) + "\n";
+    return content;
+}
+
+// Rewritten in place with a new stamp, replaced by another file, or rewritten within one step of the
+// clock that stamps files and its stamp put back (which may leave every stamp as it was): a file kept
+// at its size is read anew.
+TEST_F(FilesTest, AFileChangedAtTheSameSizeIsReadAnew) {
+    ScriptRun script("");
+    settle_every_version(script);
+    auto line_10000 = [&] {
+        script.execute("R024[31]'data.txt''10000'");
+        return script.variable("31");
+    };
+    write_file("data.txt", lines_of_width('a', 4));
+    EXPECT_EQ(line_10000(), "aaaa");
+    fs::file_time_type stamp = fs::last_write_time("data.txt");
+    write_file("data.txt", lines_of_width('b', 3));
+    fs::last_write_time("data.txt", stamp + std::chrono::seconds(1));
+    EXPECT_EQ(line_10000(), "bbb");
+    write_file("other.txt", lines_of_width('c', 1));
+    fs::rename("other.txt", "data.txt");
+    EXPECT_EQ(line_10000(), "c");
+
+    script.runtime->line_index.clock = platform::current_file_time;
+    write_file("data.txt", lines_of_width('d', 9));
+    EXPECT_EQ(line_10000(), "ddddddddd");
+    stamp = fs::last_write_time("data.txt");
+    write_file("data.txt", lines_of_width('e', 4));
+    fs::last_write_time("data.txt", stamp);
+    EXPECT_EQ(line_10000(), "eeee");
+}
+
+// Line starts found in a version whose last change lies less than a step of the stamping clock back
+// are not used again: a change within that step could leave every stamp as it was.
+TEST(LineIndex, OnlySettledVersionsKeepTheirLineStarts) {
+    auto kept_after = [](platform::FileTime changed, platform::FileTime now) {
+        const platform::FileVersion version{{1, 2}, 100000, changed, changed};
+        LineIndex index;
+        index.clock = [&] { return now; };
+        index.lines_of(version)->note_start({2, 10});
+        return index.lines_of(version)->start_before(5).line == 2;
+    };
+    EXPECT_FALSE(kept_after({1000, 500}, {1000, 90'000'500}));
+    EXPECT_TRUE(kept_after({1000, 500}, {1000, 100'000'500}));
+    // Stamps in whole seconds may come from a clock of two-second steps.
+    EXPECT_FALSE(kept_after({1000, 0}, {1002, 900'000'000}));
+    EXPECT_TRUE(kept_after({1000, 0}, {1003, 0}));
+}
+
 TEST_F(FilesTest, AppendWritesUpToTheFirstZeroByteWithCrLf) {
     ScriptRun script("");
     script.execute(std::string("R025'a.txt''ab\0cd'", 18));
