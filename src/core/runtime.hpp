@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "core/script_image.hpp"
@@ -87,7 +88,7 @@ struct Runtime {
 
     // Environment entries set with an empty value where no entry existed: found, reading "", but
     // absent from the process environment (upper-cased names).
-    std::vector<std::string> empty_environment_names;
+    std::unordered_set<std::string> empty_environment_names;
 
     // Where the lines of the files read last by line number start (R024).
     LineIndex line_index;

@@ -4,8 +4,6 @@
 // empty value to a name that has no entry creates an entry that is found and reads "", yet stays
 // out of the process environment, so programs started later do not see it. Those entries are kept
 // in the runtime beside the environment.
-#include <algorithm>
-
 #include "core/numbers.hpp"
 #include "core/operands.hpp"
 #include "core/runtime.hpp"
@@ -23,18 +21,13 @@ std::string_view up_to_zero_byte(std::string_view text) {
 }
 
 bool forget_empty_entry(Runtime& runtime, const std::string& upper_name) {
-    auto& names = runtime.empty_environment_names;
-    auto found = std::find(names.begin(), names.end(), upper_name);
-    if (found == names.end()) return false;
-    names.erase(found);
-    return true;
+    return runtime.empty_environment_names.erase(upper_name) > 0;
 }
 
 std::optional<std::string> lookup(Runtime& runtime, std::string_view name) {
     if (name.empty()) return std::nullopt;
     if (std::optional<std::string> value = platform::environment_variable(name)) return value;
-    const auto& names = runtime.empty_environment_names;
-    if (std::find(names.begin(), names.end(), upper_case_ascii(name)) != names.end()) return std::string();
+    if (runtime.empty_environment_names.contains(upper_case_ascii(name))) return std::string();
     return std::nullopt;
 }
 
@@ -49,7 +42,7 @@ bool assign(Runtime& runtime, std::string_view name, std::string_view value) {
     bool existed =
         forget_empty_entry(runtime, upper_name) || platform::environment_variable(name).has_value();
     platform::remove_environment_variable(name);
-    if (!existed) runtime.empty_environment_names.push_back(upper_name);
+    if (!existed) runtime.empty_environment_names.insert(std::move(upper_name));
     return true;
 }
 

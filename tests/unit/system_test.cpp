@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 
 #include "platform/os.hpp"
@@ -158,6 +159,71 @@ TEST_F(Environment, ValuesOfAnyLengthAndUpToAZeroByte) {
     script.execute(std::string("R016'KX_UNIT_ZERO=ab\0cd'", 23));
     script.execute("R015[31]'KX_UNIT_ZERO'");
     EXPECT_EQ(script.variable("31"), "ab");
+}
+
+// Random settings of a few names in three spellings, values empty or not, against the rules: one
+// entry per name, keeping the spelling it had; an empty value removes the entry or, where there was
+// none, makes one that only the script sees. Entries of other names stay as they were.
+TEST_F(Environment, SettingsInAnyOrderFollowTheRules) {
+    struct Entry {
+        std::string spelling, value;
+        bool in_process = true;
+    };
+    std::map<std::string, Entry> model; // by upper-cased name
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    std::mt19937 random(3);
+    ScriptRun script("");
+    for (int round = 0; round < 3000; ++round) {
+        const std::string upper = "KX_UNIT_" + std::to_string(random() % 8);
+        std::string spelling = upper;
+        if (random() % 3 == 0) spelling[1] = 'x';
+        if (random() % 3 == 0) spelling[3] = 'u';
+        const std::string value = random() % 3 == 0 ? "" : std::to_string(random() % 100);
+        script.execute("R016'" + spelling + "=" + value + "'");
+        auto found = model.find(upper);
+        if (!value.empty() && found != model.end() && found->second.in_process)
+            found->second.value = value;
+        else if (!value.empty())
+            model[upper] = Entry{spelling, value};
+        else if (found != model.end())
+            model.erase(found);
+        else
+            model[upper] = Entry{spelling, "", false};
+
+        for (int name = 0; name < 8; ++name) {
+            std::string looked_up = "kx_unit_" + std::to_string(name);
+            script.execute("R015[31]'" + looked_up + "'");
+            auto entry = model.find(upper_case_ascii(looked_up));
+            ASSERT_EQ(script.variable("31") + "/" + script.variable("0"),
+                      entry == model.end() ? "/-1" : entry->second.value + "/0")
+                << "round " << round << ", " << looked_up;
+            if (entry == model.end() || !entry->second.in_process) continue;
+            const char* process_value = std::getenv(entry->second.spelling.c_str());
+            ASSERT_NE(process_value, nullptr) << "round " << round << ", " << entry->second.spelling;
+            ASSERT_EQ(process_value, entry->second.value);
+        }
+    }
+    ASSERT_NE(std::getenv("PATH"), nullptr);
+    EXPECT_EQ(std::getenv("PATH"), path);
+    for (int name = 0; name < 8; ++name)
+        platform::remove_environment_variable("KX_UNIT_" + std::to_string(name));
+}
+
+// Each setting costs the same however many variables there are: 30,000 of them would take the square
+// of that in steps if every setting walked through the environment.
+TEST_F(Environment, ThirtyThousandNamesAreSetAndRemovedOneByOne) {
+    constexpr int name_count = 30000;
+    ScriptRun script("");
+    for (int name = 0; name < name_count; ++name)
+        script.execute("R016'KX_MANY_" + std::to_string(name) + "=" + std::to_string(name) + "'");
+    script.execute("R015[31]'kx_many_12345'");
+    EXPECT_EQ(script.variable("31"), "12345");
+    EXPECT_STREQ(std::getenv("KX_MANY_29999"), "29999");
+    for (int name = 0; name < name_count; ++name)
+        script.execute("R016'kx_many_" + std::to_string(name) + "='");
+    script.execute("R015[31]'KX_MANY_12345'");
+    EXPECT_EQ(script.variable("0"), "-1");
+    EXPECT_EQ(std::getenv("KX_MANY_29999"), nullptr);
 }
 
 TEST(Programs, RunAndWaitReportsSignalsAndUnstartablePrograms) {

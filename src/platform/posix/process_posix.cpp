@@ -1,7 +1,7 @@
-// Processes, environment and pauses on POSIX systems. Programs are started directly, without a
-// shell, from a command line split as Windows splits it; programs that are not waited for are
-// started through a short-lived intermediate process so that no finished child is left behind.
-#include "platform/os.hpp"
+// Processes and pauses on POSIX systems. Programs are started directly, without a shell, from a
+// command line split as Windows splits it, with the environment as it stands; programs that are not
+// waited for are started through a short-lived intermediate process so that no finished child is
+// left behind.
 #include "platform/process.hpp"
 
 #include <cerrno>
@@ -22,32 +22,6 @@ constexpr std::int32_t error_file_not_found = 2;
 constexpr std::int32_t error_no_association = 31;
 // A program ended by signal N reports 256 + N, a value that no exit status can take.
 constexpr std::int32_t signal_exit_base = 256;
-
-bool same_name_ignoring_case(std::string_view left, std::string_view right) {
-    if (left.size() != right.size()) return false;
-    for (std::size_t i = 0; i < left.size(); ++i) {
-        char a = left[i], b = right[i];
-        if (a >= 'a' && a <= 'z') a = static_cast<char>(a - 32);
-        if (b >= 'a' && b <= 'z') b = static_cast<char>(b - 32);
-        if (a != b) return false;
-    }
-    return true;
-}
-
-// The names of the environment that match name, letter case ignored, the exact spelling first.
-std::vector<std::string> matching_names(std::string_view name) {
-    std::vector<std::string> names;
-    for (char** entry = environ; entry && *entry; ++entry) {
-        std::string_view text(*entry);
-        std::string_view entry_name = text.substr(0, text.find('='));
-        if (!same_name_ignoring_case(entry_name, name)) continue;
-        if (entry_name == name)
-            names.insert(names.begin(), std::string(entry_name));
-        else
-            names.emplace_back(entry_name);
-    }
-    return names;
-}
 
 // The small Windows error number that stands nearest to a failed start.
 std::int32_t start_error_number(int error) {
@@ -153,28 +127,6 @@ std::int32_t open_with_shell(std::string_view file) {
     if (opener.empty()) return error_no_association;
     int error = start_detached({opener, document});
     return error == 0 ? document_opened : start_error_number(error);
-}
-
-std::optional<std::string> environment_variable(std::string_view name) {
-    if (name.empty()) return std::nullopt;
-    std::vector<std::string> names = matching_names(name);
-    if (names.empty()) return std::nullopt;
-    const char* value = std::getenv(names.front().c_str());
-    return std::string(value ? value : "");
-}
-
-bool set_environment_variable(std::string_view name, std::string_view value) {
-    std::string text_name(name.substr(0, name.find('\0')));
-    if (text_name.empty() || text_name.find('=') != std::string::npos) return false;
-    std::vector<std::string> names = matching_names(text_name);
-    std::string kept = names.empty() ? text_name : names.front();
-    for (std::size_t i = 1; i < names.size(); ++i) unsetenv(names[i].c_str());
-    std::string text_value(value.substr(0, value.find('\0')));
-    return setenv(kept.c_str(), text_value.c_str(), 1) == 0;
-}
-
-void remove_environment_variable(std::string_view name) {
-    for (const std::string& entry_name : matching_names(name)) unsetenv(entry_name.c_str());
 }
 
 std::int32_t send_multimedia_command(std::string_view) {
