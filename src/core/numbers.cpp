@@ -40,6 +40,13 @@ std::int32_t read_whole_number(std::string_view text) {
 }
 
 double read_real_number(std::string_view text) {
+    // The common case: a short run of digits and nothing else, a whole number read exactly.
+    if (!text.empty() && text.size() <= 15) {
+        std::int64_t whole = 0;
+        std::size_t digits = 0;
+        while (digits < text.size() && is_digit(text[digits])) whole = whole * 10 + (text[digits++] - '0');
+        if (digits == text.size()) return static_cast<double>(whole);
+    }
     std::size_t i = skip_white_space(text);
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';

@@ -5,6 +5,7 @@
 #include "core/numbers.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"
+#include "text/format_number.hpp"
 
 namespace korvex {
 namespace {
@@ -26,6 +27,21 @@ void append_item(Runtime& runtime, const Operand& item, std::string& text) {
         text.append(variable_text(runtime, item.first));
 }
 
+// A value to compare as text. A variable that holds a whole number and no text yet is written into
+// `digits` rather than given a text of its own, which the next arithmetic would drop again.
+std::string_view compared_value(Runtime& runtime, std::string& storage, char (&digits)[24]) {
+    if (runtime.next_operand < runtime.operands_end) {
+        const Operand& operand = runtime.current_program->operands[runtime.next_operand];
+        const VariableStore& store = runtime.variables;
+        if (operand.kind() == Operand::Kind::variable && !is_computed_variable(operand.first) &&
+            store.holds_number(operand.first) && !store.holds_text(operand.first)) {
+            runtime.next_operand += 1;
+            return format_whole_number(store.number(operand.first), digits);
+        }
+    }
+    return read_value_view(runtime, storage);
+}
+
 // One comparison: the left value, the operator, the right value, read in that order.
 bool compare_next(Runtime& runtime) {
     const std::vector<Operand>& operands = runtime.current_program->operands;
@@ -35,9 +51,10 @@ bool compare_next(Runtime& runtime) {
     switch (comparison) {
     case '=':
     case '!': {
-        std::string_view left = read_value_view(runtime, left_storage);
+        char left_digits[24], right_digits[24];
+        std::string_view left = compared_value(runtime, left_storage, left_digits);
         runtime.next_operand += 1;
-        bool equal = left == read_value_view(runtime, right_storage);
+        bool equal = left == compared_value(runtime, right_storage, right_digits);
         return comparison == '=' ? equal : !equal;
     }
     case '<':
@@ -142,6 +159,10 @@ double read_number(Runtime& runtime) {
     if (operand && operand->kind() == Operand::Kind::variable && !is_computed_variable(operand->first)) {
         runtime.next_operand += 1;
         return variable_number(runtime, operand->first);
+    }
+    if (operand && operand->kind() == Operand::Kind::literal) {
+        runtime.next_operand += 1;
+        return read_real_number(runtime.current_program->literal(*operand));
     }
     std::string storage;
     return read_real_number(read_value_view(runtime, storage));

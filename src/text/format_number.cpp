@@ -25,16 +25,20 @@ std::string trimmed_fixed_text(const char* text, std::size_t length) {
 
 } // namespace
 
+std::string_view format_whole_number(double value, char (&digits)[24]) {
+    if (value == 0) return std::signbit(value) ? "-0" : "0";
+    auto [end, error] = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(value));
+    (void)error;
+    return std::string_view(digits, static_cast<std::size_t>(end - digits));
+}
+
 std::string format_number(double value) {
     if (std::isnan(value)) return std::signbit(value) ? "-NAN" : "+NAN";
     if (std::isinf(value)) return value < 0 ? "-INF" : "+INF";
-    if (value == 0) return std::signbit(value) ? "-0" : "0";
     // The common case: a whole number, written without the six zeros that would be cut anyway.
     if (std::trunc(value) == value && std::fabs(value) < whole_number_fast_limit) {
         char digits[24];
-        auto [end, error] = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(value));
-        (void)error;
-        return std::string(digits, end);
+        return std::string(format_whole_number(value, digits));
     }
     // The largest double has 309 integer digits; with sign, point and six decimals 317 bytes.
     char text[400];

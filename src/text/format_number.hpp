@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace korvex {
 
@@ -10,5 +11,9 @@ namespace korvex {
 // and a negative zero or a negative value that rounds to zero gives "-0". Infinities are "+INF" and
 // "-INF", not-a-numbers "+NAN" or "-NAN" after their sign bit.
 std::string format_number(double value);
+
+// The same text for a whole number of magnitude below 2^63 (zero of either sign included), written
+// into `digits` without allocating.
+std::string_view format_whole_number(double value, char (&digits)[24]);
 
 } // namespace korvex
