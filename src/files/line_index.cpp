@@ -36,6 +36,17 @@ void FileLines::note_start(LineStart start) {
     stride *= 2;
 }
 
+std::string_view FileLines::kept_block_from(std::int64_t offset) const {
+    if (offset < kept_block_offset || offset >= kept_block_offset + static_cast<std::int64_t>(kept_block.size()))
+        return {};
+    return std::string_view(kept_block).substr(static_cast<std::size_t>(offset - kept_block_offset));
+}
+
+void FileLines::keep_block(std::int64_t offset, std::string_view bytes) {
+    kept_block.assign(bytes);
+    kept_block_offset = offset;
+}
+
 FileLines* LineIndex::lines_of(const std::optional<platform::FileVersion>& version) {
     if (!version || version->size < smallest_indexed_size) return nullptr;
     // The file's own entry, else the one used longest ago.
@@ -54,6 +65,16 @@ FileLines* LineIndex::lines_of(const std::optional<platform::FileVersion>& versi
     }
     chosen->last_use = ++uses;
     return chosen;
+}
+
+FileLines* LineIndex::known_lines_of(const std::optional<platform::FileVersion>& version) {
+    if (!version) return nullptr;
+    for (FileLines& lines : files)
+        if (lines.last_use != 0 && lines.settled && lines.version == *version) {
+            lines.last_use = ++uses;
+            return &lines;
+        }
+    return nullptr;
 }
 
 void LineIndex::forget(const FileLines* lines) {

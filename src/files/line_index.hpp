@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/files.hpp"
@@ -36,6 +38,11 @@ public:
     bool ends_before(std::int64_t line) const { return line_count > 0 && line > line_count; }
     // The file's size in the version the starts were found in.
     std::int64_t file_size() const { return version.size; }
+    // The bytes of the block read last in this version, from offset to the block's end; empty when the
+    // block does not hold offset.
+    std::string_view kept_block_from(std::int64_t offset) const;
+    // Keeps a block just read from this version in place of the one kept before.
+    void keep_block(std::int64_t offset, std::string_view bytes);
 
 private:
     friend class LineIndex;
@@ -48,6 +55,8 @@ private:
     std::int64_t stride = 1;
     LineStart located;
     std::int64_t line_count = 0; // once a scan has come to the file's end; 0 while unknown
+    std::string kept_block;      // the block read last, from kept_block_offset on
+    std::int64_t kept_block_offset = 0;
 };
 
 // The line starts of the last few files read by line number, each valid for one version of its file.
@@ -64,6 +73,9 @@ public:
     // seconds where stamps have no fractions), so a change made within the step of the last one
     // could leave the version as it was.
     FileLines* lines_of(const std::optional<platform::FileVersion>& version);
+    // The line starts already known for this version of a file, when they may be used again; nothing
+    // otherwise. Unlike lines_of, this makes no new entry.
+    FileLines* known_lines_of(const std::optional<platform::FileVersion>& version);
     // Drops what is known about a file whose scan failed.
     void forget(const FileLines* lines);
 

@@ -26,36 +26,67 @@ constexpr std::size_t block_size = 65536;
 
 // Hands out a file's bytes a block at a time, from where the file was placed on. Blocks start small
 // and grow: a read by line number from a known line start mostly needs only the bytes of one line.
+// Given the line starts of the file's version, the reader first hands out the block read last in
+// that version where it covers the start, and keeps each block it reads there for the next reader.
 class BlockReader {
 public:
-    BlockReader(DataFile& file, std::int64_t start_offset)
-        : file(file), block(new char[block_size]), block_offset(start_offset) {}
+    BlockReader(DataFile& file, std::int64_t start_offset, FileLines* lines = nullptr)
+        : file(file), lines(lines), block_offset(start_offset), file_placed(start_offset == 0) {
+        std::string_view kept = lines != nullptr ? lines->kept_block_from(start_offset) : std::string_view();
+        if (!kept.empty()) {
+            bytes = kept.data();
+            filled = kept.size();
+            file_placed = false;
+        }
+    }
 
     // The bytes not yet taken, read from the file when none are left; empty at the end or on an error.
     std::string_view available() {
         if (position == filled && !failed) {
-            std::int64_t count = file.read(block.get(), read_size);
-            read_size = std::min(read_size * 2, block_size);
-            failed = count < 0;
             block_offset += static_cast<std::int64_t>(filled);
-            filled = count > 0 ? static_cast<std::size_t>(count) : 0;
+            filled = 0;
             position = 0;
+            if (!file.is_open()) {
+                // Working from the kept block alone: past its end, only the end of the file is known.
+                needs_file = lines == nullptr || block_offset != lines->file_size();
+                return {};
+            }
+            if (!file_placed) {
+                file_placed = true;
+                failed = !file.seek(block_offset);
+            }
+            if (!failed) {
+                if (!block) block.reset(new char[block_size]);
+                bytes = block.get();
+                std::int64_t count = file.read(block.get(), read_size);
+                read_size = std::min(read_size * 2, block_size);
+                failed = count < 0;
+                filled = count > 0 ? static_cast<std::size_t>(count) : 0;
+                if (lines != nullptr && filled > 0)
+                    lines->keep_block(block_offset, std::string_view(bytes, filled));
+            }
         }
-        return std::string_view(block.get() + position, filled - position);
+        return std::string_view(bytes + position, filled - position);
     }
     void take(std::size_t count) { position += count; }
-    bool read_failed() const { return failed; }
+    bool read_failed() const { return failed || needs_file; }
+    // True when the reader had no file to read on from, so that nothing it handed out is complete.
+    bool lacked_file() const { return needs_file; }
     // Where in the file the next byte not yet taken lies.
     std::int64_t offset() const { return block_offset + static_cast<std::int64_t>(position); }
 
 private:
     DataFile& file;
+    FileLines* lines;
     std::unique_ptr<char[]> block; // not cleared: only bytes read are looked at
-    std::int64_t block_offset;     // where in the file the block's bytes come from
+    const char* bytes = nullptr;   // the block handed out: block, or the one kept with the lines
+    std::int64_t block_offset;     // where in the file the handed-out bytes come from
     std::size_t read_size = 4096;
     std::size_t position = 0;
     std::size_t filled = 0;
+    bool file_placed; // whether the file's read position is where the next block starts
     bool failed = false;
+    bool needs_file = false;
 };
 
 // The bytes up to the next CR, LF or end of file, at most line_limit of them.
@@ -89,7 +120,8 @@ std::optional<std::string> read_file_start(BlockReader& reader) {
     return content;
 }
 
-enum class ReadKind { text, missing_line, unreadable };
+// needs_file: the line is not among the bytes kept for the file, which was not opened.
+enum class ReadKind { text, missing_line, unreadable, needs_file };
 struct ReadOutcome {
     ReadKind kind;
     std::string text;
@@ -97,20 +129,14 @@ struct ReadOutcome {
 
 // Line line_number (from 1) of the open file. The search for its start begins at the nearest line
 // start the index knows for the file's version, and notes the starts it walks over.
-ReadOutcome read_line(DataFile& file, LineIndex& index, std::int64_t line_number) {
-    FileLines* lines = index.lines_of(file.version());
+ReadOutcome read_line(DataFile& file, LineIndex& index, std::int64_t line_number, FileLines* lines) {
     if (lines != nullptr && lines->ends_before(line_number)) return {ReadKind::missing_line, {}};
     LineStart start = lines != nullptr ? lines->start_before(line_number) : LineStart{};
-    if (start.offset > 0 && !file.seek(start.offset)) {
-        index.forget(lines);
-        lines = nullptr;
-        start = LineStart{};
-        if (!file.seek(0)) return {ReadKind::unreadable, {}};
-    }
-    BlockReader reader(file, start.offset);
+    BlockReader reader(file, start.offset, lines);
     for (LineStart at = start; at.line < line_number;) {
         std::string_view bytes = reader.available();
         if (bytes.empty()) {
+            if (reader.lacked_file()) return {ReadKind::needs_file, {}};
             if (reader.read_failed()) {
                 index.forget(lines);
                 return {ReadKind::unreadable, {}};
@@ -133,6 +159,7 @@ ReadOutcome read_line(DataFile& file, LineIndex& index, std::int64_t line_number
     }
     if (lines != nullptr) lines->note_located(LineStart{line_number, reader.offset()});
     std::string line = collect_line(reader);
+    if (reader.lacked_file()) return {ReadKind::needs_file, {}};
     if (reader.read_failed()) {
         index.forget(lines);
         return {ReadKind::unreadable, {}};
@@ -141,10 +168,19 @@ ReadOutcome read_line(DataFile& file, LineIndex& index, std::int64_t line_number
 }
 
 // Line line_number of the file, or its start when line_number is below 1.
+// A file read line after line whose version has not changed since is mostly answered from what is
+// kept about it, without opening it again.
 ReadOutcome read_from_file(LineIndex& index, const std::string& path, std::int64_t line_number) {
+    if (line_number >= 1) {
+        if (FileLines* known = index.known_lines_of(platform::unopened_file_version(path))) {
+            DataFile unopened;
+            ReadOutcome outcome = read_line(unopened, index, line_number, known);
+            if (outcome.kind != ReadKind::needs_file) return outcome;
+        }
+    }
     DataFile file;
     if (!file.open(path, FileAccess::read)) return {ReadKind::unreadable, {}};
-    if (line_number >= 1) return read_line(file, index, line_number);
+    if (line_number >= 1) return read_line(file, index, line_number, index.lines_of(file.version()));
     BlockReader reader(file, 0);
     std::optional<std::string> start = read_file_start(reader);
     if (!start) return {ReadKind::unreadable, {}};
@@ -200,7 +236,8 @@ std::int32_t handle_read_line(Runtime& runtime) {
         set_variable(runtime, name, "EOF");
         report_result(runtime, false);
         break;
-    case ReadKind::unreadable: report_result(runtime, false); break;
+    case ReadKind::unreadable:
+    case ReadKind::needs_file: report_result(runtime, false); break;
     }
     return status_continue;
 }

@@ -49,6 +49,11 @@ struct FileVersion {
     bool operator==(const FileVersion&) const = default;
 };
 
+// The version of the regular file at path, found without opening it; nothing when it is no regular
+// file or the system cannot tell it without opening the file (Windows, where opening is also what
+// tells whether another program keeps the file to itself).
+std::optional<FileVersion> unopened_file_version(const std::string& path);
+
 // One open data file, closed by its destructor at the latest.
 class DataFile {
 public:
@@ -76,6 +81,7 @@ public:
 private:
     static constexpr std::intptr_t no_handle = -1;
     std::intptr_t handle = no_handle;
+    std::optional<FileVersion> version_at_open; // where opening learnt it already
 };
 
 // The identity of the file or directory a path names (links followed); nothing when it is missing.

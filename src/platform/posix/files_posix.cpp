@@ -67,6 +67,14 @@ template <typename Filter> std::vector<std::string> list_current_directory(Filte
     return names;
 }
 
+FileVersion version_of(const struct stat& status) {
+    return FileVersion{
+        FileIdentity{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)},
+        static_cast<std::int64_t>(status.st_size),
+        FileTime{static_cast<std::int64_t>(status.st_mtim.tv_sec), status.st_mtim.tv_nsec},
+        FileTime{static_cast<std::int64_t>(status.st_ctim.tv_sec), status.st_ctim.tv_nsec}};
+}
+
 } // namespace
 
 DataFile::~DataFile() {
@@ -75,6 +83,7 @@ DataFile::~DataFile() {
 
 bool DataFile::open(const std::string& path, FileAccess access) {
     if (is_open()) close();
+    version_at_open.reset();
     int flags = O_CLOEXEC;
     switch (access) {
     case FileAccess::read: flags |= O_RDONLY | O_NONBLOCK; break; // a pipe without writer must not block
@@ -89,7 +98,11 @@ bool DataFile::open(const std::string& path, FileAccess access) {
             ::close(descriptor);
             return false;
         }
-        fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+        // Reads of a regular file never wait, whatever the flag says.
+        if (S_ISREG(status.st_mode))
+            version_at_open = version_of(status);
+        else
+            fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
     }
     handle = descriptor;
     return true;
@@ -126,21 +139,25 @@ bool DataFile::seek(std::int64_t offset) {
     return is_open() && lseek(descriptor_of(handle), static_cast<off_t>(offset), SEEK_SET) == offset;
 }
 
-std::optional<FileVersion> DataFile::version() {
+std::optional<FileVersion> unopened_file_version(const std::string& path) {
     struct stat status {};
-    if (!is_open() || fstat(descriptor_of(handle), &status) != 0 || !S_ISREG(status.st_mode))
-        return std::nullopt;
-    return FileVersion{
-        FileIdentity{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)},
-        static_cast<std::int64_t>(status.st_size),
-        FileTime{static_cast<std::int64_t>(status.st_mtim.tv_sec), status.st_mtim.tv_nsec},
-        FileTime{static_cast<std::int64_t>(status.st_ctim.tv_sec), status.st_ctim.tv_nsec}};
+    if (stat(native_path(path).c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
+    return version_of(status);
+}
+
+std::optional<FileVersion> DataFile::version() {
+    if (!is_open()) return std::nullopt;
+    if (version_at_open) return version_at_open;
+    struct stat status {};
+    if (fstat(descriptor_of(handle), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
+    return version_of(status);
 }
 
 bool DataFile::close() {
     if (!is_open()) return false;
     int result = ::close(descriptor_of(handle));
     handle = no_handle;
+    version_at_open.reset();
     return result == 0;
 }
 

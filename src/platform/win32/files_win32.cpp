@@ -47,6 +47,10 @@ DataFile::~DataFile() {
     if (is_open()) std::fclose(stream_of(handle));
 }
 
+std::optional<FileVersion> unopened_file_version(const std::string&) {
+    return std::nullopt;
+}
+
 bool DataFile::open(const std::string& path, FileAccess access) {
     if (is_open()) close();
     const char* mode = access == FileAccess::read ? "rb" : access == FileAccess::create ? "wb" : "ab";
