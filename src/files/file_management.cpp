@@ -43,6 +43,7 @@ std::optional<std::uint32_t> attribute_bit(std::string_view operand) {
 
 // Copies the bytes of an open file into another in large blocks; false on a read or write error.
 bool copy_bytes(platform::DataFile& source, platform::DataFile& destination) {
+    if (std::optional<bool> copied = source.copy_rest_to(destination)) return *copied;
     std::vector<char> block(1 << 20);
     for (;;) {
         std::int64_t count = source.read(block.data(), block.size());

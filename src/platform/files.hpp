@@ -75,6 +75,10 @@ public:
     // The version of the open file; nothing when the system cannot tell it or the file is no regular
     // file (a pipe, a device).
     std::optional<FileVersion> version();
+    // Copies the bytes from the read position to the end into destination inside the system, where it
+    // can do that for these two files: whether every byte was copied; nothing when the system cannot
+    // copy them so and no byte has moved (the caller then copies block by block).
+    std::optional<bool> copy_rest_to(DataFile& destination);
     // Closes the file; false when data could not be stored or the close failed.
     bool close();
 

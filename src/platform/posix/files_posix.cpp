@@ -60,7 +60,7 @@ template <typename Filter> std::vector<std::string> list_current_directory(Filte
     DIR* directory = opendir(".");
     if (directory == nullptr) return names;
     while (struct dirent* entry = readdir(directory)) {
-        if (keep(dirfd(directory), entry->d_name)) names.emplace_back(entry->d_name);
+        if (keep(dirfd(directory), *entry)) names.emplace_back(entry->d_name);
     }
     closedir(directory);
     std::sort(names.begin(), names.end(), listed_before);
@@ -153,6 +153,34 @@ std::optional<FileVersion> DataFile::version() {
     return version_of(status);
 }
 
+std::optional<bool> DataFile::copy_rest_to(DataFile& destination) {
+#ifdef __linux__
+    if (!is_open() || !destination.is_open()) return false;
+    // Only for regular files that say they hold bytes: files of /proc and /sys say they hold none and
+    // would copy as empty.
+    if (!version_at_open || version_at_open->size == 0) return std::nullopt;
+    bool moved_any = false;
+    for (;;) {
+        ssize_t count = copy_file_range(descriptor_of(handle), nullptr, descriptor_of(destination.handle),
+                                        nullptr, std::size_t{1} << 30, 0);
+        if (count == 0) return true;
+        if (count > 0) {
+            moved_any = true;
+            continue;
+        }
+        if (errno == EINTR) continue;
+        // File systems and kernels that cannot copy between these files say so before the first byte.
+        if (!moved_any && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
+                           errno == EBADF || errno == EPERM))
+            return std::nullopt;
+        return false;
+    }
+#else
+    (void)destination;
+    return std::nullopt;
+#endif
+}
+
 bool DataFile::close() {
     if (!is_open()) return false;
     int result = ::close(descriptor_of(handle));
@@ -237,15 +265,18 @@ bool is_directory_separator(char byte) {
 }
 
 std::vector<std::string> matching_entries(const std::string& pattern) {
-    return list_current_directory([&](int, const char* name) { return wildcard_match(pattern, name); });
+    return list_current_directory(
+        [&](int, const struct dirent& entry) { return wildcard_match(pattern, entry.d_name); });
 }
 
 std::vector<std::string> searchable_subdirectories() {
-    return list_current_directory([](int directory, const char* name) {
-        std::string_view text(name);
+    return list_current_directory([](int directory, const struct dirent& entry) {
+        std::string_view text(entry.d_name);
         if (text == "." || text == "..") return false;
+        // The listing tells most entries' kind; links and entries of unknown kind are looked at.
+        if (entry.d_type != DT_UNKNOWN && entry.d_type != DT_LNK) return entry.d_type == DT_DIR;
         struct stat status {};
-        return fstatat(directory, name, &status, 0) == 0 && S_ISDIR(status.st_mode);
+        return fstatat(directory, entry.d_name, &status, 0) == 0 && S_ISDIR(status.st_mode);
     });
 }
 

@@ -99,6 +99,10 @@ std::optional<FileVersion> DataFile::version() {
         written, written};
 }
 
+std::optional<bool> DataFile::copy_rest_to(DataFile&) {
+    return std::nullopt;
+}
+
 bool DataFile::close() {
     if (!is_open()) return false;
     int result = std::fclose(stream_of(handle)); // also stores what the stream still holds
