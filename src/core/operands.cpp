@@ -2,6 +2,9 @@
 // gets empty texts, as reading beyond the end of a record always gave.
 #include "core/operands.hpp"
 
+#include <cmath>
+#include <optional>
+
 #include "core/numbers.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"
@@ -42,6 +45,46 @@ std::string_view compared_value(Runtime& runtime, std::string& storage, char (&d
     return read_value_view(runtime, storage);
 }
 
+// The whole number a variable holds without a text yet; nothing for any other operand.
+std::optional<double> held_whole_number(const Runtime& runtime, const Operand& operand) {
+    const VariableStore& store = runtime.variables;
+    if (operand.kind() != Operand::Kind::variable || is_computed_variable(operand.first) ||
+        !store.holds_number(operand.first) || store.holds_text(operand.first))
+        return std::nullopt;
+    return store.number(operand.first);
+}
+
+// Whether text is what format_whole_number writes for a whole number, decided without writing it:
+// the digits are compared from the last one back, where most texts that differ differ already.
+bool is_text_of_whole_number(std::string_view text, double number) {
+    const bool negative = !text.empty() && text[0] == '-';
+    const std::size_t first = negative ? 1 : 0;
+    if (text.size() == first) return false;
+    if (number == 0) return text.size() == first + 1 && text[first] == '0' && std::signbit(number) == negative;
+    if ((number < 0) != negative) return false;
+    auto magnitude = static_cast<std::uint64_t>(std::fabs(number));
+    for (std::size_t i = text.size(); i > first; --i) {
+        if (text[i - 1] != static_cast<char>('0' + magnitude % 10)) return false;
+        magnitude /= 10;
+        if (magnitude == 0) return i - 1 == first;
+    }
+    return false;
+}
+
+// Whether two single values are equal as texts, found from the numbers held where one side or both
+// hold a whole number without a text; nothing where the texts must be compared.
+std::optional<bool> equal_by_numbers(const Runtime& runtime, const Operand& left, const Operand& right) {
+    std::optional<double> left_number = held_whole_number(runtime, left);
+    std::optional<double> right_number = held_whole_number(runtime, right);
+    if (left_number && right_number)
+        return *left_number == *right_number && std::signbit(*left_number) == std::signbit(*right_number);
+    if (left_number && right.kind() == Operand::Kind::literal)
+        return is_text_of_whole_number(runtime.current_program->literal(right), *left_number);
+    if (right_number && left.kind() == Operand::Kind::literal)
+        return is_text_of_whole_number(runtime.current_program->literal(left), *right_number);
+    return std::nullopt;
+}
+
 // One comparison: the left value, the operator, the right value, read in that order.
 bool compare_next(Runtime& runtime) {
     const std::vector<Operand>& operands = runtime.current_program->operands;
@@ -51,6 +94,14 @@ bool compare_next(Runtime& runtime) {
     switch (comparison) {
     case '=':
     case '!': {
+        if (operator_index == runtime.next_operand + 1 && operator_index + 1 < runtime.operands_end) {
+            std::optional<bool> equal =
+                equal_by_numbers(runtime, operands[runtime.next_operand], operands[operator_index + 1]);
+            if (equal) {
+                runtime.next_operand = operator_index + 2;
+                return comparison == '=' ? *equal : !*equal;
+            }
+        }
         char left_digits[24], right_digits[24];
         std::string_view left = compared_value(runtime, left_storage, left_digits);
         runtime.next_operand += 1;

@@ -2,7 +2,9 @@
 // comparisons and loops give byte for byte the same variables with and without them.
 #include <random>
 
+#include "core/numbers.hpp"
 #include "test_support.hpp"
+#include "text/format_number.hpp"
 
 namespace korvex::testing {
 namespace {
@@ -13,6 +15,11 @@ const char* const values[] = {"'0'",
                               "'3'",
                               "'7'",
                               "'-2'",
+                              "'10'",
+                              "'010'",
+                              "'-6'",
+                              "'-00'",
+                              "'9007199254740992'",
                               "'0.5'",
                               "'1e20'",
                               "'1e-7'",
@@ -70,6 +77,27 @@ TEST(ValueShortcuts, ChangeNoResult) {
                 << "variable " << name << " of\n"
                 << listing;
     }
+}
+
+// A whole number held without its text is compared with texts that write it, nearly write it, or
+// write another number: every comparison ends as comparing the written text would.
+TEST(ValueShortcuts, HeldWholeNumbersCompareAsTheirTexts) {
+    const char* const numbers[] = {"0", "-0", "7", "-7", "10", "1000000", "-1000000", "9007199254740992"};
+    const char* const texts[] = {"0",  "-0",  "00",      "+0", "7",  "07",      "-7", "--7", "17",
+                                 "10", "010", "1",       "1e1", " 10", "10 ",   "1000000",
+                                 "-1000000", "0000007", "9007199254740992", "9007199254740993", "", "-"};
+    for (const char* number : numbers)
+        for (const char* text : texts) {
+            ScriptRun script("");
+            script.execute(std::string("RF01[31]'") + number + "'");
+            const std::string written = script.runtime->variables.holds_text(31) ? "" : "held";
+            script.execute(std::string("R0IF[31]='") + text + "'R001[32]'='");
+            script.execute(std::string("R0IF'") + text + "'![31]R001[33]'!'");
+            const bool equal = format_number(read_real_number(number)) == text;
+            EXPECT_EQ(written, "held") << number;
+            EXPECT_EQ(script.variable("32"), equal ? "=" : "") << number << " = " << text;
+            EXPECT_EQ(script.variable("33"), equal ? "" : "!") << text << " ! " << number;
+        }
 }
 
 } // namespace
