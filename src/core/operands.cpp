@@ -90,7 +90,6 @@ bool compare_next(Runtime& runtime) {
     const std::vector<Operand>& operands = runtime.current_program->operands;
     std::uint32_t operator_index = runtime.next_operand + operands[runtime.next_operand].extent();
     char comparison = static_cast<char>(operands[operator_index].first);
-    std::string left_storage, right_storage;
     switch (comparison) {
     case '=':
     case '!': {
@@ -102,6 +101,7 @@ bool compare_next(Runtime& runtime) {
                 return comparison == '=' ? *equal : !*equal;
             }
         }
+        std::string left_storage, right_storage;
         char left_digits[24], right_digits[24];
         std::string_view left = compared_value(runtime, left_storage, left_digits);
         runtime.next_operand += 1;

@@ -62,8 +62,9 @@ struct DecodedProgram {
     std::vector<DecodedRecord> records;
     std::vector<Operand> operands;
 
+    // Decoding made every literal a part of bytes.
     std::string_view literal(const Operand& operand) const {
-        return bytes.substr(operand.first, operand.length);
+        return std::string_view(bytes.data() + operand.first, operand.length);
     }
 };
 

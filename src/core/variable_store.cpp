@@ -102,20 +102,9 @@ void VariableStore::store_text(VariableSlot slot, std::string value) {
     states[slot] = (states[slot] & heap_bit) | exists_bit | text_bit;
 }
 
-void VariableStore::store_number(VariableSlot slot, double value) {
-    keep_number(slot, value);
-    states[slot] = (states[slot] & heap_bit) | exists_bit | number_bit;
-}
-
 void VariableStore::keep_text(VariableSlot slot, std::string text) {
     set_text(slot, std::move(text));
     states[slot] |= text_bit;
-}
-
-void VariableStore::keep_number(VariableSlot slot, double value) {
-    if (slot >= numbers.size()) numbers.resize(slot + 1);
-    numbers[slot] = value;
-    states[slot] |= number_bit;
 }
 
 std::optional<std::string_view> VariableStore::find(std::string_view name) const {

@@ -56,10 +56,17 @@ public:
 
     void store_text(VariableSlot slot, std::string value);
     // A number whose text is made only when the variable is first read as text.
-    void store_number(VariableSlot slot, double value);
+    void store_number(VariableSlot slot, double value) {
+        keep_number(slot, value);
+        states[slot] = (states[slot] & heap_bit) | exists_bit | number_bit;
+    }
     // Keeps the text made for, or the number read from, the held value beside it.
     void keep_text(VariableSlot slot, std::string text);
-    void keep_number(VariableSlot slot, double value);
+    void keep_number(VariableSlot slot, double value) {
+        if (slot >= numbers.size()) numbers.resize(slot + 1);
+        numbers[slot] = value;
+        states[slot] |= number_bit;
+    }
     void declare(VariableSlot slot) { states[slot] |= exists_bit; }
 
     // By name, for the runtime's own variables and for tests. find() gives nothing when the variable

@@ -39,10 +39,6 @@ bool is_hide_word(std::string_view text) {
     return text == "-1" || upper_case_ascii(text) == "HIDE";
 }
 
-bool is_computed_variable(VariableSlot slot) {
-    return slot == 7 || slot == 10 || slot == 11 || slot == 12 || slot == 25;
-}
-
 std::string computed_variable(Runtime& runtime, VariableSlot slot) {
     switch (slot) {
     case 7: {
@@ -102,10 +98,6 @@ void act_on_store(Runtime& runtime, VariableSlot slot, const std::string& value)
 }
 
 } // namespace
-
-bool is_acting_variable(VariableSlot slot) {
-    return slot == 13 || slot == 14 || slot == 17 || slot == 18 || slot == 23 || slot == 25 || slot == 28;
-}
 
 void set_variable(Runtime& runtime, VariableSlot slot, std::string value) {
     act_on_store(runtime, slot, value);

@@ -23,9 +23,13 @@ void set_number_variable(Runtime& runtime, VariableSlot slot, double value);
 
 // Storing into 13, 14, 17, 18, 23 (button captions), 25 (the clipboard) and 28 (the information
 // window) acts on the desktop as well.
-bool is_acting_variable(VariableSlot slot);
+inline bool is_acting_variable(VariableSlot slot) {
+    return slot == 13 || slot == 14 || slot == 17 || slot == 18 || slot == 23 || slot == 25 || slot == 28;
+}
 // 7, 10, 11 and 12 (the clock) and 25 (the clipboard) are made anew on every read.
-bool is_computed_variable(VariableSlot slot);
+inline bool is_computed_variable(VariableSlot slot) {
+    return slot == 7 || slot == 10 || slot == 11 || slot == 12 || slot == 25;
+}
 std::string computed_variable(Runtime& runtime, VariableSlot slot);
 // The held text of a variable that is not computed, valid until the variable is stored again or a
 // new variable is named.
