@@ -11,7 +11,22 @@ int hex_digit(char c) {
     return -1;
 }
 
+bool needs_escapes(std::string_view record) {
+    if (record.empty() || record[0] == '#' || record[0] == '~') return true;
+    if (record.find_first_not_of(" \t") == std::string_view::npos) return true;
+    for (char c : record) {
+        unsigned char byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 && c != '\t') || byte == 0x7F) return true;
+    }
+    return false;
+}
+
 } // namespace
+
+std::string listing_line_of(std::string_view record) {
+    if (!needs_escapes(record)) return std::string(record);
+    return "~" + escape_bytes(record);
+}
 
 std::string escape_bytes(std::string_view text) {
     static constexpr char digits[] = "0123456789ABCDEF";

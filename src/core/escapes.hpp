@@ -13,4 +13,8 @@ std::string escape_bytes(std::string_view text);
 // The bytes an escaped text stands for; nothing when an escape is malformed.
 std::optional<std::string> unescape_bytes(std::string_view text);
 
+// A record as one line of a listing: as it stands, or "~" and its escaped bytes where it could not
+// be read back so (empty, blank, starting with "#" or "~", holding control bytes).
+std::string listing_line_of(std::string_view record);
+
 } // namespace korvex

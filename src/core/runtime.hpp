@@ -17,6 +17,7 @@
 namespace korvex {
 
 class Desktop;
+class Trace;
 
 // A stack of record numbers with a fixed number of slots; a push onto a full stack is dropped.
 class RecordStack {
@@ -95,6 +96,8 @@ struct Runtime {
 
     std::string module_path;
     std::string command_line;
+    // Where each executed record is written as a line; none unless KORVEX_TRACE asks for it.
+    Trace* trace = nullptr;
 };
 
 // The slots of the system variables: a name from "0" to "30" has the slot of its number.

@@ -1,12 +1,14 @@
 // Start-up: the desktop and its windows, the own executable and its stream, the system variables,
 // the main loop, the exit status.
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <new>
 #include <stdexcept>
 
 #include "core/runtime.hpp"
 #include "host/host.hpp"
+#include "host/trace.hpp"
 #include "platform/desktop.hpp"
 #include "platform/os.hpp"
 
@@ -34,10 +36,16 @@ int run_program(const ProgramStart& start) {
         desktop->message_box("Error in file", "KX4", message_box_style::ok | message_box_style::icon_stop);
         return 1;
     }
+    TraceSetting trace = trace_from_environment();
+    if (trace.error) {
+        std::fprintf(stderr, "korvex: %s\n", trace.error->c_str());
+        return 1;
+    }
     try {
         auto runtime = std::make_unique<Runtime>(*desktop, std::move(*stream));
         runtime->module_path = std::move(module_path);
         runtime->command_line = start.command_line;
+        runtime->trace = trace.trace.get();
         init_system_variables(*runtime);
         run_main_loop(*runtime);
     } catch (const std::bad_alloc&) {

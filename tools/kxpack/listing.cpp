@@ -4,20 +4,6 @@
 #include "core/escapes.hpp"
 
 namespace korvex::listing {
-namespace {
-
-bool needs_escapes(std::string_view record) {
-    if (record.empty() || record[0] == '#' || record[0] == '~') return true;
-    if (record.find_first_not_of(" \t") == std::string_view::npos) return true;
-    for (char c : record) {
-        unsigned char byte = static_cast<unsigned char>(c);
-        if ((byte < 0x20 && c != '\t') || byte == 0x7F) return true;
-    }
-    return false;
-}
-
-} // namespace
-
 bool parse(std::string_view text, std::vector<std::string>& records, std::vector<ParseError>& errors) {
     int line_number = 0;
     std::size_t start = 0;
@@ -76,8 +62,7 @@ SplitStream split_stream(std::string_view stream) {
 }
 
 std::string line_of(std::string_view record) {
-    if (!needs_escapes(record)) return std::string(record);
-    return "~" + escape_bytes(record);
+    return listing_line_of(record);
 }
 
 } // namespace korvex::listing

@@ -1,0 +1,116 @@
+// The trace of a run; see trace.hpp.
+#include "host/trace.hpp"
+
+#include "core/escapes.hpp"
+#include "core/numbers.hpp"
+#include "core/runtime.hpp"
+#include "core/variables.hpp"
+#include "platform/os.hpp"
+#include "text/format_number.hpp"
+
+namespace korvex {
+namespace {
+
+// The variable a record writes its result to, for the records that name one first.
+std::optional<VariableSlot> output_of(const Runtime& runtime) {
+    const DecodedRecord* record = runtime.current_record;
+    if (record == nullptr || record->operand_count == 0) return std::nullopt;
+    switch (operand_layout(record->opcode).shape) {
+    case OperandShape::output_then_values:
+    case OperandShape::join:
+    case OperandShape::arithmetic: break;
+    default: return std::nullopt;
+    }
+    const Operand& operand = runtime.current_program->operands[record->first_operand];
+    if (operand.kind() != Operand::Kind::variable) return std::nullopt;
+    return operand.first;
+}
+
+// A variable's value as a script would read it; "" for one never stored.
+std::string value_of(const VariableStore& store, VariableSlot slot) {
+    if (store.holds_text(slot)) return std::string(store.text(slot));
+    if (store.holds_number(slot)) return format_number(store.number(slot));
+    return std::string();
+}
+
+std::string name_of(const Runtime& runtime, VariableSlot slot) {
+    return "[" + std::string(runtime.variables.name_of(slot)) + "]";
+}
+
+} // namespace
+
+std::string traced_text(std::string_view text) {
+    if (text.size() <= Trace::shown_length) return "\"" + escape_bytes(text) + "\"";
+    return "\"" + escape_bytes(text.substr(0, Trace::shown_length)) + "\"... (" +
+           whole_number_text(text.size()) + " bytes)";
+}
+
+Trace::Trace(std::FILE* stream, bool owns_stream) : stream(stream), owns_stream(owns_stream) {}
+
+Trace::~Trace() {
+    if (owns_stream)
+        std::fclose(stream);
+    else
+        std::fflush(stream);
+}
+
+void Trace::before(const Runtime& runtime, std::int32_t record_number) {
+    number = record_number;
+    std::string_view text = runtime.script.record_text(record_number);
+    line = "#" + whole_number_text(record_number) + " " + listing_line_of(text.substr(0, shown_length));
+    if (text.size() > shown_length) line += "... (" + whole_number_text(text.size()) + " bytes)";
+    result_before = value_of(runtime.variables, 0);
+    loops_before = runtime.loop_stack.size();
+    returns_before = runtime.return_stack.size();
+}
+
+void Trace::after(const Runtime& runtime, std::int32_t status) {
+    std::string effects;
+    auto add = [&](const std::string& effect) { effects += (effects.empty() ? " | " : "; ") + effect; };
+    if (status == status_unknown_opcode) add("unknown, skipped");
+    if (status == status_input_dialog || status == status_editor_dialog || status == status_list_dialog)
+        add("dialog answered");
+    const VariableStore& store = runtime.variables;
+    const std::optional<VariableSlot> output = output_of(runtime);
+    if (output && *output != 0)
+        add(name_of(runtime, *output) +
+            (is_computed_variable(*output) ? " stored" : "=" + traced_text(value_of(store, *output))));
+    std::string result = value_of(store, 0);
+    if (result != result_before || output == VariableSlot{0}) add("[0]=" + traced_text(result));
+    const std::int32_t loops = runtime.loop_stack.size(), returns = runtime.return_stack.size();
+    const std::string next = whole_number_text(runtime.instruction_counter + 1);
+    if (returns > returns_before)
+        add("call, next #" + next);
+    else if (returns < returns_before)
+        add("return, next #" + next);
+    else if (runtime.instruction_counter != number)
+        add((runtime.current_record && runtime.current_record->opcode == Opcode::RUNT ? "loop back, next #"
+                                                                                      : "jump, next #") +
+            next);
+    else if (loops > loops_before)
+        add("loop opens");
+    else if (loops < loops_before)
+        add("loop ends");
+    if (status == status_stop) add("end");
+    write_line(line + effects);
+}
+
+void Trace::ended_in_record(const Runtime&) {
+    write_line(line + " | the script ends: the stream has no such record");
+}
+
+void Trace::write_line(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stream);
+    std::fputc('\n', stream);
+}
+
+TraceSetting trace_from_environment() {
+    std::string setting = platform::environment_variable("KORVEX_TRACE").value_or("");
+    if (setting.empty()) return {};
+    if (setting == "-") return {std::make_unique<Trace>(stderr, false), std::nullopt};
+    std::FILE* file = std::fopen(setting.c_str(), "w");
+    if (file == nullptr) return {nullptr, "cannot write the trace file " + setting};
+    return {std::make_unique<Trace>(file, true), std::nullopt};
+}
+
+} // namespace korvex
