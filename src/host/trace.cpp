@@ -76,7 +76,9 @@ void Trace::after(const Runtime& runtime, std::int32_t status) {
         add(name_of(runtime, *output) +
             (is_computed_variable(*output) ? " stored" : "=" + traced_text(value_of(store, *output))));
     std::string result = value_of(store, 0);
-    if (result != result_before || output == VariableSlot{0}) add("[0]=" + traced_text(result));
+    // A message box's answer is shown even when it equals the result before.
+    const bool answers = runtime.current_record && runtime.current_record->opcode == Opcode::R007;
+    if (result != result_before || output == VariableSlot{0} || answers) add("[0]=" + traced_text(result));
     const std::int32_t loops = runtime.loop_stack.size(), returns = runtime.return_stack.size();
     const std::string next = whole_number_text(runtime.instruction_counter + 1);
     if (returns > returns_before)
