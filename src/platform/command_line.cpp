@@ -73,4 +73,23 @@ std::vector<std::string> split_command_line(std::string_view command_line) {
     return arguments;
 }
 
+std::string quote_argument(std::string_view argument) {
+    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string_view::npos)
+        return std::string(argument);
+    std::string quoted = "\"";
+    std::size_t backslashes = 0;
+    for (char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        // Backslashes before a quote are doubled and the quote escaped; others stand as they are.
+        quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+        quoted += c;
+        backslashes = 0;
+    }
+    quoted.append(2 * backslashes, '\\'); // before the closing quote
+    return quoted + '"';
+}
+
 } // namespace korvex::platform

@@ -59,5 +59,9 @@ std::string windows_version_name(const VersionRecord& record);
 // blanks and tabs separate, double quotes group, backslashes escape only the quotes they precede.
 // The command line ends at its first zero byte.
 std::vector<std::string> split_command_line(std::string_view command_line);
+// One argument as a command line holds it so that split_command_line gives it back: unchanged when it
+// is not empty and has no blank, tab or quote, else quoted, with the backslashes before a quote or
+// the closing quote doubled and each quote escaped.
+std::string quote_argument(std::string_view argument);
 
 } // namespace korvex::platform

@@ -38,6 +38,24 @@ TEST(CommandLine, BackslashesEscapeOnlyQuotes) {
     EXPECT_EQ(split_command_line(R"(prog trailing\)"), (Arguments{"prog", R"(trailing\)"}));
 }
 
+// Arguments quoted as Windows quotes them and joined by blanks split back into the same arguments.
+TEST(CommandLine, QuotedArgumentsSplitBackWhole) {
+    std::mt19937 random(7);
+    const char alphabet[] = {'a', ' ', '\t', '"', '\\'};
+    for (int round = 0; round < 2000; ++round) {
+        Arguments arguments(random() % 4);
+        for (std::string& argument : arguments)
+            for (std::size_t length = random() % 6; length > 0; --length) argument += alphabet[random() % 5];
+        std::string command_line = "prog";
+        for (const std::string& argument : arguments)
+            command_line += " " + platform::quote_argument(argument);
+        Arguments split = split_command_line(command_line);
+        split.erase(split.begin());
+        ASSERT_EQ(split, arguments) << command_line;
+    }
+    EXPECT_EQ(platform::quote_argument("plain"), "plain");
+}
+
 TEST(CommandLine, ProgramNameKeepsBackslashesAndDropsQuotes) {
     EXPECT_EQ(split_command_line(R"("C:\Program Files\app.exe" x)"),
               (Arguments{R"(C:\Program Files\app.exe)", "x"}));
