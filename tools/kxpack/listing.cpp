@@ -4,7 +4,8 @@
 #include "core/escapes.hpp"
 
 namespace korvex::listing {
-bool parse(std::string_view text, std::vector<std::string>& records, std::vector<ParseError>& errors) {
+bool parse(std::string_view text, std::vector<std::string>& records, std::vector<ParseError>& errors,
+           std::vector<int>* record_lines) {
     int line_number = 0;
     std::size_t start = 0;
     const std::size_t error_count = errors.size();
@@ -32,6 +33,7 @@ bool parse(std::string_view text, std::vector<std::string>& records, std::vector
             continue;
         }
         records.push_back(std::move(record));
+        if (record_lines != nullptr) record_lines->push_back(line_number);
     }
     return errors.size() == error_count;
 }

@@ -17,7 +17,9 @@ struct ParseError {
 };
 
 // Parses a listing into records; nothing is returned for a listing with errors, which are appended.
-bool parse(std::string_view text, std::vector<std::string>& records, std::vector<ParseError>& errors);
+// With record_lines, the line each record came from is appended there.
+bool parse(std::string_view text, std::vector<std::string>& records, std::vector<ParseError>& errors,
+           std::vector<int>* record_lines = nullptr);
 // The stream the runtime reads: each record followed by 0x01, then the terminator 0x00.
 std::string stream_of(const std::vector<std::string>& records);
 
