@@ -33,6 +33,8 @@ R038'Working'''
 R038'Next'''
 R038'Next''hide'
 R038'Back'''
+R007'Question''Go on?''OKCANCEL'
+R007'Result''<'#[0]#'>''OK'
 R009
 """
 
@@ -46,7 +48,10 @@ CONVERSATION = [
     ("| two\n", "."), ("<one\ntwo>", "1"),
     ("== Terms == (read-only)\n| fixed\n", ""), ("<fixed>", "1"),
     ("[3] blue\n", "7"), ("", "3"), ("<blue>", "1"),
-    ("[3] blue\n", ""), ("<red>", "1"),
+    ("[3] blue\n", ""), ("<red>", ""),
+    ("(1 or o: OK, 2 or c: Cancel)", "x"),
+    ('"x" is none of this box\'s keys; type 1 or o: OK, 2 or c: Cancel', "c"),
+    ("<2>\n[1] OK  (1 or o: OK, Enter: OK)", ""),
 ]
 INFO_LINES = ["(info) Working", "(info) Next", "(info) Back"]
 

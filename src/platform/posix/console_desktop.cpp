@@ -77,23 +77,32 @@ std::optional<std::string> read_editor_text(const std::string& shown) {
 
 class ConsoleDesktop final : public Desktop {
 public:
+    // A button's number or first letter picks it; Enter alone takes a box's only button. Any other
+    // answer is named as none of the box's keys, and the box asks again.
     int message_box(std::string_view text, std::string_view title, std::uint32_t style) override {
         std::vector<ButtonChoice> buttons = buttons_of(style);
         std::cout << "== " << title << " ==\n" << text << "\n";
-        for (std::size_t i = 0; i < buttons.size(); ++i)
+        std::string keys;
+        for (std::size_t i = 0; i < buttons.size(); ++i) {
             std::cout << "[" << i + 1 << "] " << buttons[i].label << "  ";
-        std::cout << std::endl;
+            keys += (i == 0 ? "" : ", ") + std::to_string(i + 1) + " or " +
+                    static_cast<char>(std::tolower(buttons[i].label[0])) + ": " + buttons[i].label;
+        }
+        if (buttons.size() == 1) keys += ", Enter: " + std::string(buttons[0].label);
+        std::cout << "(" << keys << ")" << std::endl;
         if (!has_terminal()) return button_code::none;
         for (;;) {
             std::cout << "> " << std::flush;
             std::optional<std::string> answer = read_line();
             if (!answer) return button_code::none;
+            if (answer->empty() && buttons.size() == 1) return buttons[0].code;
             int choice = read_whole_number(*answer);
             if (choice >= 1 && static_cast<std::size_t>(choice) <= buttons.size())
                 return buttons[choice - 1].code;
             for (const ButtonChoice& button : buttons)
                 if (!answer->empty() && (std::tolower((*answer)[0]) == std::tolower(button.label[0])))
                     return button.code;
+            std::cout << "\"" << *answer << "\" is none of this box's keys; type " << keys << std::endl;
         }
     }
 
