@@ -95,6 +95,22 @@ def main():
         second = os.path.join(work, "second")
         expect_refusal(run("--runtime", program, listing, "-o", second), 3, second, "already has a program")
 
+    elif CASE == "checks":
+        # Findings are warnings that name the line; strict makes them errors and writes nothing.
+        write(listing, b"R009\nr001[31]'x'\n")
+        warned = run("--check", listing)
+        expect(warned.returncode == 0 and b"script.kxs:2: warning:" in warned.stderr, "check: %r" % warned.stderr)
+        expect(run(listing, "-o", program).returncode == 0, "packing with warnings")
+        os.remove(program)
+        expect_refusal(run("--strict", listing, "-o", program), 2, program, "script.kxs:2: error:")
+        # --run packs to a temporary program, runs it with the arguments and exits with its status.
+        write(listing, b"R025'args.txt'[1]\nR030[0]'no-such-program'\nR014'exit 7'\nR009\n")
+        ran = run("--run", listing, "a b", "c", cwd=work)
+        expect(ran.returncode == 0 and read(os.path.join(work, "args.txt")) == b'"a b" c\r\n',
+               "run: status %d, args %r" % (ran.returncode, read(os.path.join(work, "args.txt"))))
+        expect(not any(name.startswith("kxpack-run-") for name in os.listdir(tempfile.gettempdir())),
+               "the temporary program was left")
+
     elif CASE == "usage":
         result = run()
         expect(result.returncode == 1 and b"usage" in result.stderr, "usage")

@@ -5,13 +5,16 @@
 #include <fstream>
 #include <iostream>
 #include <optional>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "checks.hpp"
 #include "core/numbers.hpp"
 #include "core/script_image.hpp"
 #include "listing.hpp"
+#include "platform/process.hpp"
 
 namespace {
 
@@ -26,7 +29,10 @@ struct Failure {
 };
 
 const char* usage_text =
-    "usage: kxpack [--runtime RUNTIME] [--raw] INPUT -o PROGRAM   pack a listing (or a raw stream)\n"
+    "usage: kxpack [--runtime RUNTIME] [--strict] [--raw] INPUT -o PROGRAM   pack a listing (or a raw "
+    "stream)\n"
+    "       kxpack [--strict] --check LISTING                     check a listing without packing it\n"
+    "       kxpack [--runtime RUNTIME] --run LISTING [ARGS...]    pack to a temporary program and run it\n"
     "       kxpack --list PROGRAM [--offset N]                    print the records of a program\n"
     "       kxpack --extract PROGRAM -o STREAM [--offset N]       write the raw stream of a program\n";
 
@@ -94,20 +100,36 @@ std::size_t stream_start_of(const std::string& path, const std::string& program,
     return start;
 }
 
-int pack(const std::string& runtime_path, const std::string& input, const std::string& output, bool raw) {
+// Reads a listing into records; the checks' findings go to standard error, as errors with strict.
+// Nothing when the listing has errors.
+std::optional<std::vector<std::string>> read_listing(const std::string& input, bool strict) {
+    std::vector<std::string> records;
+    std::vector<listing::ParseError> errors;
+    std::vector<int> lines;
+    if (!listing::parse(read_file(input), records, errors, &lines)) {
+        for (const listing::ParseError& error : errors)
+            std::cerr << "kxpack: " << input << ":" << error.line << ": " << error.message << "\n";
+        return std::nullopt;
+    }
+    std::vector<listing::ListedRecord> listed;
+    for (std::size_t i = 0; i < records.size(); ++i) listed.push_back({lines[i], records[i]});
+    std::vector<listing::Finding> findings = listing::check_records(listed);
+    for (const listing::Finding& finding : findings)
+        std::cerr << input << ":" << finding.line << ": " << (strict ? "error: " : "warning: ")
+                  << finding.message << "\n    fix: " << finding.hint << "\n";
+    if (strict && !findings.empty()) return std::nullopt;
+    return records;
+}
+
+int pack(const std::string& runtime_path, const std::string& input, const std::string& output, bool raw,
+         bool strict) {
     std::string stream;
-    std::string text = read_file(input);
     if (raw) {
-        stream = std::move(text);
+        stream = read_file(input);
     } else {
-        std::vector<std::string> records;
-        std::vector<listing::ParseError> errors;
-        if (!listing::parse(text, records, errors)) {
-            for (const listing::ParseError& error : errors)
-                std::cerr << "kxpack: " << input << ":" << error.line << ": " << error.message << "\n";
-            return exit_bad_listing;
-        }
-        stream = listing::stream_of(records);
+        std::optional<std::vector<std::string>> records = read_listing(input, strict);
+        if (!records) return exit_bad_listing;
+        stream = listing::stream_of(*records);
     }
     std::string runtime = read_file(runtime_path);
     if (!executable_image_length(runtime))
@@ -116,6 +138,33 @@ int pack(const std::string& runtime_path, const std::string& input, const std::s
         throw Failure{exit_file_error, runtime_path + ": already has a program appended"};
     write_file(output, runtime + banner_line() + stream, true);
     return exit_done;
+}
+
+int check(const std::string& input, bool strict) {
+    return read_listing(input, strict) ? exit_done : exit_bad_listing;
+}
+
+// Packs the listing into a program of a fresh name in the temporary directory, runs it here with the
+// arguments, removes it and gives its exit status (a program ended by signal N: 128 + N, as a shell).
+int pack_and_run(const std::string& runtime_path, const std::string& input,
+                 const std::vector<std::string>& arguments, bool strict) {
+    std::random_device random;
+    fs::path program = fs::temp_directory_path() /
+                       ("kxpack-run-" + std::to_string(random()) + "-" + fs::path(input).stem().string());
+#ifdef _WIN32
+    program += ".exe";
+#endif
+    int packed = pack(runtime_path, input, program.string(), false, strict);
+    if (packed != exit_done) return packed;
+    std::string command_line = platform::quote_argument(program.string());
+    for (const std::string& argument : arguments) command_line += " " + platform::quote_argument(argument);
+    std::cout.flush();
+    std::optional<std::int32_t> status =
+        platform::run_program_and_wait(command_line, platform::ShowState::show);
+    std::error_code ignored;
+    fs::remove(program, ignored);
+    if (!status) throw Failure{exit_file_error, program.string() + ": cannot be started"};
+    return *status > 255 ? 128 + (*status - 256) : *status;
 }
 
 int list(const std::string& program_path, std::optional<long long> offset) {
@@ -145,6 +194,8 @@ int run(int argc, char** argv) {
     std::string input;
     std::optional<long long> offset;
     bool raw = false;
+    bool strict = false;
+    std::vector<std::string> program_arguments;
     std::vector<std::string> arguments(argv + 1, argv + argc);
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
@@ -158,7 +209,15 @@ int run(int argc, char** argv) {
             output = value();
         else if (argument == "--raw")
             raw = true;
-        else if (argument == "--list")
+        else if (argument == "--strict")
+            strict = true;
+        else if (argument == "--check")
+            mode = "check", input = value();
+        else if (argument == "--run") {
+            mode = "run", input = value();
+            program_arguments.assign(arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1, arguments.end());
+            break;
+        } else if (argument == "--list")
             mode = "list", input = value();
         else if (argument == "--extract")
             mode = "extract", input = value();
@@ -179,9 +238,11 @@ int run(int argc, char** argv) {
     }
     if (input.empty()) throw Failure{exit_usage, "no input given"};
     if (mode == "list") return list(input, offset);
+    if (mode == "check") return check(input, strict);
+    if (mode == "run") return pack_and_run(runtime_path, input, program_arguments, strict);
     if (output.empty()) throw Failure{exit_usage, "no output given (-o)"};
     if (mode == "extract") return extract(input, output, offset);
-    return pack(runtime_path, input, output, raw);
+    return pack(runtime_path, input, output, raw, strict);
 }
 
 } // namespace
