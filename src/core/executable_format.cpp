@@ -26,7 +26,13 @@ struct Reader {
 
 std::optional<std::size_t> elf_length(std::string_view bytes) {
     Reader reader{bytes};
-    const bool wide = bytes.size() > 4 && bytes[4] == 2; // ELFCLASS64
+    // The fields are read as 32- or 64-bit little-endian ones, so only such files are understood, and
+    // only executables and shared objects (a position-independent executable is one) are runtimes.
+    std::uint64_t file_class = reader.unsigned_at(4, 1), byte_order = reader.unsigned_at(5, 1);
+    std::uint64_t file_type = reader.unsigned_at(16, 2);
+    if (!reader.ok || (file_class != 1 && file_class != 2) || byte_order != 1) return std::nullopt;
+    if (file_type != 2 && file_type != 3) return std::nullopt;
+    const bool wide = file_class == 2; // ELFCLASS64
     const int word = wide ? 8 : 4;
     std::uint64_t program_offset = reader.unsigned_at(wide ? 0x20 : 0x1C, word);
     std::uint64_t section_offset = reader.unsigned_at(wide ? 0x28 : 0x20, word);

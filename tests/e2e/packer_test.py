@@ -1,17 +1,24 @@
 #!/usr/bin/env python3
 """Checks the packer as a user meets it: packing, listing, extracting, moving a program from another
-runtime, and its refusals (one error line, a non-zero exit status, no partial output)."""
+runtime, and its refusals (one error line, a non-zero exit status, no partial output). Outputs that are
+no plain file are made here (device nodes by mknod, links, pipes), never the system's own /dev entries,
+which a faulty packer would replace. Exit status 77 means skipped."""
 import os
+import shutil
+import stat
 import subprocess
 import sys
 import tempfile
+import threading
 
 PACKER, RUNTIME, CASE = sys.argv[1], sys.argv[2], sys.argv[3]
 BANNER_LENGTH = 64
+SKIPPED = 77
 
 
 def run(*arguments, **options):
-    return subprocess.run([PACKER, *arguments], capture_output=True, **options)
+    options.setdefault("stdout", subprocess.PIPE)
+    return subprocess.run([PACKER, *arguments], stderr=subprocess.PIPE, **options)
 
 
 def write(path, data):
@@ -35,12 +42,47 @@ def expect_refusal(result, code, output, words):
     first = result.stderr.decode(errors="replace").splitlines()[0]
     expect(words in first, "error line %r does not name %r" % (first, words))
     expect(not os.path.exists(output), "a partial output file was left")
-    expect(not any(name.endswith(".kxpack-tmp") for name in os.listdir(os.path.dirname(output))),
-           "a temporary file was left")
+    expect_no_temporary_file(os.path.dirname(output))
+
+
+def expect_no_temporary_file(directory):
+    expect(not any(".kxpack-" in name for name in os.listdir(directory)), "a temporary file was left")
+
+
+def make_device(path, major, minor):
+    """A character device node with the given numbers; None when this user may not make one."""
+    try:
+        os.mknod(path, 0o666 | stat.S_IFCHR, os.makedev(major, minor))
+        with open(path, "rb"):
+            pass
+    except (PermissionError, OSError) as error:
+        print("skipped: cannot make and open a device node here (%s)" % error)
+        return None
+    return path
+
+
+def is_device(path, major, minor):
+    status = os.lstat(path)
+    return stat.S_ISCHR(status.st_mode) and status.st_rdev == os.makedev(major, minor)
+
+
+def read_fifo_in_background(path):
+    """Starts reading a named pipe to its end; the bytes land in the returned list."""
+    received = []
+    reader = threading.Thread(target=lambda: received.append(read(path)), daemon=True)
+    reader.start()
+    return reader, received
 
 
 def main():
     work = tempfile.mkdtemp(prefix="korvex-packer-")
+    try:
+        return check(work)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def check(work):
     listing = os.path.join(work, "script.kxs")
     program = os.path.join(work, "program")
     write(listing, b"# comment\nRRLR'4.4'\n~R001[31]'a\\nb'\nR001[32]'C:\\Work\\x.txt'\nR009\n")
@@ -115,6 +157,105 @@ def main():
         result = run()
         expect(result.returncode == 1 and b"usage" in result.stderr, "usage")
         expect(run("--offset", "-5", "--list", program).returncode == 1, "negative offset")
+        result = run("--list", RUNTIME, "--offset", "99999999999999999999")
+        expect(result.returncode == 1 and result.stderr.startswith(b"kxpack: --offset 9"),
+               "offset too large: %d %r" % (result.returncode, result.stderr))
+
+    elif CASE == "output_not_a_plain_file":
+        expect(run(listing, "-o", program).returncode == 0, "packing failed")
+        packed = read(program)
+        fifo = os.path.join(work, "fifo")
+        os.mkfifo(fifo)
+        reader, received = read_fifo_in_background(fifo)
+        expect(run(listing, "-o", fifo, timeout=30).returncode == 0, "packing into a pipe")
+        reader.join(30)
+        expect(received == [packed] and stat.S_ISFIFO(os.lstat(fifo).st_mode), "the pipe got the program")
+        # What /dev/stdout is: a link to the descriptor's own link.
+        standard_output = os.path.join(work, "stdout")
+        os.symlink("/proc/self/fd/1", standard_output)
+        result = run(listing, "-o", standard_output)
+        expect(result.returncode == 0 and result.stdout == packed, "packing to the standard output")
+        expect(os.path.islink(standard_output), "the link to the standard output was replaced")
+        expect_no_temporary_file(work)
+        null = make_device(os.path.join(work, "null"), 1, 3)
+        if not null:
+            return SKIPPED
+        expect(run(listing, "-o", null).returncode == 0, "packing into a null device")
+        expect(is_device(null, 1, 3), "the device node was replaced")
+
+    elif CASE == "output_device_refusing_writes":
+        full = make_device(os.path.join(work, "full"), 1, 7)
+        if not full:
+            return SKIPPED
+        result = run(listing, "-o", full)
+        expect(result.returncode == 3 and b"full" in result.stderr, "exit status %d" % result.returncode)
+        expect(is_device(full, 1, 7), "the device node was replaced")
+        expect_no_temporary_file(work)
+        expect(run(listing, "-o", program).returncode == 0, "packing failed")
+        with open(full, "wb") as refusing:
+            expect(run("--list", program, stdout=refusing).returncode == 3, "listing into a full device")
+
+    elif CASE == "output_through_link":
+        target, link = os.path.join(work, "target"), os.path.join(work, "link")
+        write(target, b"old")
+        os.symlink("target", link)
+        expect(run(listing, "-o", link).returncode == 0, "packing through a link")
+        expect(os.path.islink(link) and read(target).startswith(read(RUNTIME)), "the link's target replaced")
+        dangling = os.path.join(work, "dangling")
+        os.symlink("new-target", dangling)
+        expect(run(listing, "-o", dangling).returncode == 0, "packing through a dangling link")
+        expect(os.path.islink(dangling) and os.path.isfile(os.path.join(work, "new-target")), "target made")
+
+    elif CASE == "new_and_existing_modes":
+        in_umask_027 = dict(preexec_fn=lambda: os.umask(0o027))
+        expect(run(listing, "-o", program, **in_umask_027).returncode == 0, "packing failed")
+        expect(stat.S_IMODE(os.stat(program).st_mode) == 0o750, "new program %o" % os.stat(program).st_mode)
+        extracted = os.path.join(work, "stream.bin")
+        expect(run("--extract", program, "-o", extracted, **in_umask_027).returncode == 0, "extract failed")
+        expect(stat.S_IMODE(os.stat(extracted).st_mode) == 0o640, "new stream %o" % os.stat(extracted).st_mode)
+        os.chmod(program, 0o701)
+        expect(run(listing, "-o", program).returncode == 0, "packing again failed")
+        expect(stat.S_IMODE(os.stat(program).st_mode) == 0o701, "existing %o" % os.stat(program).st_mode)
+
+    elif CASE == "users_temporary_file_kept":
+        mine = program + ".kxpack-tmp"
+        write(mine, b"mine")
+        expect(run(listing, "-o", program).returncode == 0, "packing failed")
+        expect(os.path.exists(mine) and read(mine) == b"mine", "the user's file was overwritten")
+        expect(sorted(os.listdir(work)) == ["program", "program.kxpack-tmp", "script.kxs"],
+               "files left: %r" % os.listdir(work))
+
+    elif CASE == "output_is_an_input":
+        runtime = os.path.join(work, "runtime")
+        write(runtime, read(RUNTIME))
+        result = run("--runtime", runtime, listing, "-o", runtime)
+        expect(result.returncode == 1 and b"itself" in result.stderr, "output over the runtime")
+        expect(read(runtime) == read(RUNTIME), "the runtime was changed")
+        link = os.path.join(work, "link")
+        os.symlink("script.kxs", link)
+        before = read(listing)
+        expect(run(listing, "-o", link).returncode == 1 and read(listing) == before, "output over the listing")
+        expect(run("--runtime", runtime, listing, "-o", program).returncode == 0, "packing failed")
+        packed = read(program)
+        second_name = os.path.join(work, "second-name")
+        os.link(program, second_name)
+        expect(run("--extract", program, "-o", second_name).returncode == 1, "output over the program")
+        expect(read(program) == packed, "the program was changed")
+        expect_no_temporary_file(work)
+
+    elif CASE == "input_read_error":
+        expect_refusal(run(work, "-o", program), 3, program, work)
+        if os.path.exists("/proc/self/mem"):
+            expect_refusal(run("/proc/self/mem", "-o", program), 3, program, "/proc/self/mem")
+
+    elif CASE == "runtime_not_an_executable":
+        fake = os.path.join(work, "fake")
+        write(fake, b"\x7fELF" + bytes(48))  # exactly as long as a 32-bit ELF header, and nothing in it
+        expect_refusal(run("--runtime", fake, listing, "-o", program), 3, program, "not a runtime")
+        big_endian = bytearray(read(RUNTIME))
+        big_endian[5] = 2
+        write(fake, bytes(big_endian))
+        expect_refusal(run("--runtime", fake, listing, "-o", program), 3, program, "not a runtime")
     else:
         print("unknown case", CASE)
         return 1

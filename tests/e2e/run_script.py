@@ -18,13 +18,16 @@ Expectations stand in the listing's own comment lines, which the packer ignores:
   #@ transcript-lacks TEXT    the transcript does not contain TEXT
   #@ raw HEX                  pack exactly these stream bytes instead of the listing's records
   #@ no-stream                run the bare runtime, with nothing appended
-  #@ only posix|windows       run on one platform only
+  #@ only posix|windows       run on one platform only (skipped elsewhere)
   #@ memory-limit MB          the program's address space is limited to MB megabytes (POSIX only;
                               skipped for a sanitized runtime, whose shadow memory needs more)
   #@ helper NAME [AS]         copy the helper program NAME (given with --helper NAME=PATH) into the run
                               directory as AS (default NAME; AS.exe on Windows), where the program finds
                               it by that name: Windows looks in the current directory, and on POSIX the
                               run directory is put in front of PATH
+In the texts of expectations, {uname} stands for the system's name as uname gives it.
+
+Exit status 0 means passed, 1 failed, 77 skipped (the script does not apply here).
 """
 import argparse
 import os
@@ -33,6 +36,8 @@ import shutil
 import subprocess
 import sys
 import tempfile
+
+SKIPPED = 77
 
 
 def unescape(text):
@@ -78,12 +83,13 @@ def limit_memory(megabytes):
 
 def read_directives(path):
     directives = []
+    system_name = os.uname().sysname if hasattr(os, "uname") else "Windows"
     with open(path, "rb") as listing:
         for line in listing.read().decode("latin-1").splitlines():
             if line.startswith("#@ "):
                 body = line[3:]
                 key, _, value = body.partition(" ")
-                directives.append((key, value))
+                directives.append((key, value.replace("{uname}", system_name)))
     return directives
 
 
@@ -103,12 +109,12 @@ def main():
     only = [value for key, value in directives if key == "only"]
     if only and options.platform not in only:
         print("skipped: only for", ", ".join(only))
-        return 0
+        return SKIPPED
 
     memory_limit = next((int(v) for k, v in directives if k == "memory-limit"), None)
     if memory_limit and options.sanitized:
         print("skipped: a sanitized runtime cannot run with a memory limit")
-        return 0
+        return SKIPPED
 
     work = tempfile.mkdtemp(prefix="korvex-e2e-")
     failures = []

@@ -34,6 +34,27 @@ TEST(Listing, RefusesTheSeparatorAndMalformedEscapesNamingTheLine) {
     EXPECT_EQ(errors[3].line, 5);
 }
 
+TEST(Listing, AByteOrderMarkIsNoPartOfTheFirstRecord) {
+    EXPECT_EQ(records_of("\xEF\xBB\xBFRRLR'4.4'\nR009\n"), (std::vector<std::string>{"RRLR'4.4'", "R009"}));
+}
+
+TEST(Listing, CrLfLineEndsReadAsLf) {
+    const std::string lf = "# c\nRRLR'4.4'\n\n~R001[31]'a\\r'\nR001[32]'x' \n~\nR009";
+    std::string crlf;
+    for (char c : lf) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    EXPECT_EQ(records_of(crlf), records_of(lf));
+    EXPECT_EQ(records_of(crlf).size(), 5u);
+}
+
+TEST(Listing, RefusesLinesEndingInCrAlone) {
+    std::vector<std::string> records;
+    std::vector<ParseError> errors;
+    EXPECT_FALSE(parse("RRLR'4.4'\rR009\r", records, errors));
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].message.find("CR alone"), std::string::npos) << errors[0].message;
+    EXPECT_TRUE(records.empty());
+}
+
 TEST(Listing, StreamHasSeparatorsAndTerminator) {
     EXPECT_EQ(stream_of({"R009", ""}), std::string("R009\x01\x01\x00", 7));
     SplitStream split = split_stream(std::string("R009\x01\x01\x00", 7));

@@ -56,6 +56,9 @@ TEST(ExecutableLength, AnUnpackedElfImageEndsAtItsLastByte) {
 TEST(ExecutableLength, RefusesTruncatedOrForeignBytes) {
     std::string image = own_executable();
     EXPECT_EQ(executable_image_length(image.substr(0, image.size() / 2)), std::nullopt);
+    std::string big_endian = image;
+    big_endian[5] = 2; // ELFDATA2MSB: its fields would be misread
+    EXPECT_EQ(executable_image_length(big_endian), std::nullopt);
     EXPECT_EQ(executable_image_length("\x7F"
                                       "ELF"),
               std::nullopt);

@@ -4,8 +4,16 @@
 #include "core/escapes.hpp"
 
 namespace korvex::listing {
+
 bool parse(std::string_view text, std::vector<std::string>& records, std::vector<ParseError>& errors,
            std::vector<int>* record_lines) {
+    // Editors on Windows may begin a UTF-8 file with a byte-order mark; it is no part of a record.
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    // Lines end in LF or CR LF. Read by LF, a listing whose lines end in CR alone would be one record.
+    if (text.find('\r') != std::string_view::npos && text.find('\n') == std::string_view::npos) {
+        errors.push_back({1, "lines end in CR alone; end them in LF or CR LF"});
+        return false;
+    }
     int line_number = 0;
     std::size_t start = 0;
     const std::size_t error_count = errors.size();

@@ -3,6 +3,7 @@
 //   ~R001[31]'a\nb'        a record with backslash escapes: \\ \n \r \t \0 \' \" \xHH
 //   # text                 a comment; blank lines are ignored
 // A record that starts with "#" or "~", is empty, or holds bytes a line cannot hold is written escaped.
+// Lines end in LF or CR LF; a UTF-8 byte-order mark in front of the first line is ignored.
 #pragma once
 
 #include <string>

@@ -1,25 +1,28 @@
 // kxpack: builds a stand-alone program from the runtime, the banner line and a stream, and reads the
-// stream of a packed program back. Exit codes: 0 done, 1 usage, 2 bad listing, 3 file error.
+// stream of a packed program back. Exit codes: 0 done, 1 usage (also an output that names an input),
+// 2 bad listing, 3 a file that cannot be read or written or is not what it must be.
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "checks.hpp"
-#include "core/numbers.hpp"
 #include "core/script_image.hpp"
 #include "listing.hpp"
+#include "platform/output_file.hpp"
 #include "platform/process.hpp"
 
 namespace {
 
 using namespace korvex;
 namespace fs = std::filesystem;
+using platform::NewFileKind;
 
 enum ExitCode { exit_done = 0, exit_usage = 1, exit_bad_listing = 2, exit_file_error = 3 };
 
@@ -36,40 +39,88 @@ const char* usage_text =
     "       kxpack --list PROGRAM [--offset N]                    print the records of a program\n"
     "       kxpack --extract PROGRAM -o STREAM [--offset N]       write the raw stream of a program\n";
 
+// Reads with the C streams, which report a read error (a directory, an unreadable device) rather than
+// ending early as if the file ended there; pipes can be read too.
 std::string read_file(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
     if (!file) throw Failure{exit_file_error, path + ": cannot be read"};
-    std::ostringstream content;
-    content << file.rdbuf();
-    if (file.bad()) throw Failure{exit_file_error, path + ": cannot be read"};
-    return content.str();
+    std::string content;
+    char block[65536];
+    while (std::size_t count = std::fread(block, 1, sizeof block, file.get())) content.append(block, count);
+    if (std::ferror(file.get())) throw Failure{exit_file_error, path + ": cannot be read"};
+    return content;
 }
 
-// Writes through a temporary file renamed into place, so a failure leaves no partial output.
-void write_file(const std::string& path, const std::string& content, bool executable) {
-    std::string temporary = path + ".kxpack-tmp";
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        file << content;
-        file.close();
-        if (!file) {
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            throw Failure{exit_file_error, path + ": cannot be written"};
-        }
+// The name of the file that a path leads to through symbolic links; that file need not exist yet.
+fs::path followed_links(const std::string& path) {
+    fs::path current = path;
+    for (int hop = 0; hop < 40; ++hop) {
+        std::error_code error;
+        if (!fs::is_symlink(fs::symlink_status(current, error))) return current;
+        fs::path target = fs::read_symlink(current, error);
+        if (error) break;
+        current = target.is_absolute() ? target : current.parent_path() / target;
     }
+    throw Failure{exit_file_error, path + ": cannot be written (its symbolic links lead nowhere)"};
+}
+
+std::string unused_name_beside(const fs::path& path) {
+    static std::mt19937 generator{std::random_device{}()};
+    const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof letters - 2);
+    std::string name = path.string() + ".kxpack-";
+    for (int i = 0; i < 6; ++i) name += letters[pick(generator)];
+    return name;
+}
+
+// Writes a new file beside the target and renames it into place, so a failure leaves the target as it
+// was. An existing target keeps its permissions; a new one gets those of new files of its kind.
+void replace_file(const fs::path& target, const std::string& content, NewFileKind kind, bool target_exists) {
+    const std::string failed = target.string() + ": cannot be written";
+    platform::OutputFile file;
+    std::string temporary;
+    for (int attempt = 0; attempt < 100 && !file.is_open(); ++attempt) {
+        temporary = unused_name_beside(target);
+        file.create_new(temporary, kind);
+    }
+    if (!file.is_open()) throw Failure{exit_file_error, failed};
+    bool written = file.write(content) && (!target_exists || file.copy_permissions_from(target.string()));
+    written = file.close() && written;
     std::error_code error;
-    if (executable)
-        fs::permissions(temporary,
-                        fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec |
-                            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                            fs::perms::others_read,
-                        fs::perm_options::replace, error);
-    fs::rename(temporary, path, error);
-    if (error) {
+    if (written) fs::rename(temporary, target, error);
+    if (!written || error) {
         fs::remove(temporary, error);
-        throw Failure{exit_file_error, path + ": cannot be written"};
+        throw Failure{exit_file_error, failed};
     }
+}
+
+// Writes an output file. A regular file (also one that a symbolic link leads to) is replaced whole;
+// anything else, such as a device or a pipe, is written where it is.
+void write_file(const std::string& path, const std::string& content, NewFileKind kind) {
+    std::error_code error;
+    fs::file_status status = fs::status(path, error);
+    if (status.type() == fs::file_type::none) throw Failure{exit_file_error, path + ": cannot be written"};
+    if (fs::is_directory(status)) throw Failure{exit_file_error, path + ": is a directory"};
+    const bool exists = fs::exists(status);
+    fs::path target = followed_links(path);
+    // A link that the system resolves by itself (a descriptor's link under /proc) names no file that the
+    // text of the link could reach; such a file is written where it is, too.
+    const bool reached = !exists || fs::equivalent(path, target, error);
+    if (exists && (!fs::is_regular_file(status) || !reached)) {
+        platform::OutputFile file;
+        bool written = file.open_existing(path) && file.write(content);
+        if (!(file.close() && written)) throw Failure{exit_file_error, path + ": cannot be written"};
+        return;
+    }
+    replace_file(target, content, kind, exists);
+}
+
+// Refuses an output that is one of the inputs (the same file under any name, as device and inode tell):
+// writing it would replace the runtime or the listing that the program is made from.
+void refuse_output_over(const std::string& output, const std::string& input, const char* role) {
+    std::error_code error;
+    if (fs::is_regular_file(output, error) && fs::equivalent(output, input, error))
+        throw Failure{exit_usage, output + ": is the " + role + " " + input + " itself; name another output"};
 }
 
 std::string banner_line() {
@@ -85,11 +136,10 @@ std::string default_runtime(const char* own_path) {
 
 // Where the stream of a packed program starts: behind the runtime's own image and the banner.
 std::size_t stream_start_of(const std::string& path, const std::string& program,
-                            std::optional<long long> offset) {
-    std::size_t start;
+                            std::optional<std::uint64_t> offset) {
+    std::uint64_t start;
     if (offset) {
-        if (*offset < 0) throw Failure{exit_usage, "--offset must not be negative"};
-        start = static_cast<std::size_t>(*offset);
+        start = *offset;
     } else {
         std::optional<std::size_t> length = executable_image_length(program);
         if (!length)
@@ -97,7 +147,7 @@ std::size_t stream_start_of(const std::string& path, const std::string& program,
         start = *length + banner_length;
     }
     if (start >= program.size()) throw Failure{exit_file_error, path + ": no stream behind the runtime"};
-    return start;
+    return static_cast<std::size_t>(start);
 }
 
 // Reads a listing into records; the checks' findings go to standard error, as errors with strict.
@@ -123,6 +173,8 @@ std::optional<std::vector<std::string>> read_listing(const std::string& input, b
 
 int pack(const std::string& runtime_path, const std::string& input, const std::string& output, bool raw,
          bool strict) {
+    refuse_output_over(output, runtime_path, "runtime");
+    refuse_output_over(output, input, "input");
     std::string stream;
     if (raw) {
         stream = read_file(input);
@@ -132,11 +184,13 @@ int pack(const std::string& runtime_path, const std::string& input, const std::s
         stream = listing::stream_of(*records);
     }
     std::string runtime = read_file(runtime_path);
-    if (!executable_image_length(runtime))
-        throw Failure{exit_file_error, runtime_path + ": not a runtime executable"};
-    if (executable_image_length(runtime) != runtime.size())
+    std::optional<std::size_t> image_length = executable_image_length(runtime);
+    if (!image_length)
+        throw Failure{exit_file_error, runtime_path + ": not a runtime (kxpack reads ELF and PE executables, "
+                                                      "little-endian, as the runtime does)"};
+    if (*image_length != runtime.size())
         throw Failure{exit_file_error, runtime_path + ": already has a program appended"};
-    write_file(output, runtime + banner_line() + stream, true);
+    write_file(output, runtime + banner_line() + stream, NewFileKind::program);
     return exit_done;
 }
 
@@ -167,24 +221,37 @@ int pack_and_run(const std::string& runtime_path, const std::string& input,
     return *status > 255 ? 128 + (*status - 256) : *status;
 }
 
-int list(const std::string& program_path, std::optional<long long> offset) {
+int list(const std::string& program_path, std::optional<std::uint64_t> offset) {
     std::string program = read_file(program_path);
     std::size_t start = stream_start_of(program_path, program, offset);
     listing::SplitStream split = listing::split_stream(std::string_view(program).substr(start));
     std::cout << "# " << split.records.size() << " records from " << program_path << " at offset " << start
               << "\n";
     for (const std::string& record : split.records) std::cout << listing::line_of(record) << "\n";
+    if (!std::cout.flush()) throw Failure{exit_file_error, "the standard output cannot be written"};
     if (!split.terminated)
         std::cerr << "kxpack: " << program_path << ": " << split.trailing.size()
                   << " bytes after the last record are not the terminator\n";
     return exit_done;
 }
 
-int extract(const std::string& program_path, const std::string& output, std::optional<long long> offset) {
+int extract(const std::string& program_path, const std::string& output, std::optional<std::uint64_t> offset) {
+    refuse_output_over(output, program_path, "program");
     std::string program = read_file(program_path);
     std::size_t start = stream_start_of(program_path, program, offset);
-    write_file(output, program.substr(start), false);
+    write_file(output, program.substr(start), NewFileKind::data);
     return exit_done;
+}
+
+std::uint64_t offset_of(const std::string& text) {
+    std::uint64_t offset = 0;
+    const char* end = text.data() + text.size();
+    auto [stop, error] = std::from_chars(text.data(), end, offset);
+    if (error == std::errc::result_out_of_range)
+        throw Failure{exit_usage, "--offset " + text + " is larger than any file"};
+    if (error != std::errc() || stop != end)
+        throw Failure{exit_usage, "--offset takes a whole number of bytes"};
+    return offset;
 }
 
 int run(int argc, char** argv) {
@@ -192,7 +259,7 @@ int run(int argc, char** argv) {
     std::string runtime_path = default_runtime(argv[0]);
     std::string output;
     std::string input;
-    std::optional<long long> offset;
+    std::optional<std::uint64_t> offset;
     bool raw = false;
     bool strict = false;
     std::vector<std::string> program_arguments;
@@ -221,12 +288,9 @@ int run(int argc, char** argv) {
             mode = "list", input = value();
         else if (argument == "--extract")
             mode = "extract", input = value();
-        else if (argument == "--offset") {
-            std::string text = value();
-            if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
-                throw Failure{exit_usage, "--offset takes a whole number of bytes"};
-            offset = std::stoll(text);
-        } else if (argument == "--help" || argument == "-h") {
+        else if (argument == "--offset")
+            offset = offset_of(value());
+        else if (argument == "--help" || argument == "-h") {
             std::cout << usage_text;
             return exit_done;
         } else if (!argument.empty() && argument[0] == '-')
