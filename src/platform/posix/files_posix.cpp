@@ -4,13 +4,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace korvex::platform {
@@ -204,15 +201,6 @@ bool create_directory(const std::string& path) {
 
 bool remove_directory(const std::string& path) {
     return rmdir(native_path(path).c_str()) == 0;
-}
-
-std::int32_t run_shell_command(const std::string& command_line) {
-    std::fflush(nullptr); // what the runtime printed comes before what the command prints
-    int status = std::system(command_line.c_str());
-    if (status == -1) return -1;
-    if (WIFEXITED(status)) return WEXITSTATUS(status);
-    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status); // as the shell reports a killed command
-    return -1;
 }
 
 bool is_directory_separator(char byte) {
