@@ -51,15 +51,24 @@ bool listed_before(const std::string& left, const std::string& right) {
     return left_folded != right_folded ? left_folded < right_folded : left < right;
 }
 
-// The entries of the current directory that the filter keeps, sorted.
-template <typename Filter> std::vector<std::string> list_current_directory(Filter keep) {
+// The entries of the current directory that the filter keeps, sorted; none when the user may not
+// list it, nothing when the listing failed otherwise.
+template <typename Filter> std::optional<std::vector<std::string>> list_current_directory(Filter keep) {
     std::vector<std::string> names;
     DIR* directory = opendir(".");
-    if (directory == nullptr) return names;
-    while (struct dirent* entry = readdir(directory)) {
+    if (directory == nullptr) {
+        if (errno == EACCES) return names;
+        return std::nullopt;
+    }
+    for (;;) {
+        errno = 0;
+        struct dirent* entry = readdir(directory);
+        if (entry == nullptr) break;
         if (keep(dirfd(directory), entry->d_name)) names.emplace_back(entry->d_name);
     }
+    bool complete = errno == 0;
     closedir(directory);
+    if (!complete) return std::nullopt;
     std::sort(names.begin(), names.end(), listed_before);
     return names;
 }
@@ -207,11 +216,11 @@ bool is_directory_separator(char byte) {
     return byte == '\\' || byte == '/';
 }
 
-std::vector<std::string> matching_entries(const std::string& pattern) {
+std::optional<std::vector<std::string>> matching_entries(const std::string& pattern) {
     return list_current_directory([&](int, const char* name) { return wildcard_match(pattern, name); });
 }
 
-std::vector<std::string> searchable_subdirectories() {
+std::optional<std::vector<std::string>> searchable_subdirectories() {
     return list_current_directory([](int directory, const char* name) {
         std::string_view text(name);
         if (text == "." || text == "..") return false;
