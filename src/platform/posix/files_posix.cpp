@@ -73,6 +73,52 @@ template <typename Filter> std::optional<std::vector<std::string>> list_current_
     return names;
 }
 
+// Copies what is left of one open file into another; false on a read or write error.
+bool copy_descriptor(int source, int destination, std::vector<char>& block) {
+    for (;;) {
+        ssize_t count = ::read(source, block.data(), block.size());
+        if (count < 0 && errno == EINTR) continue;
+        if (count < 0) return false;
+        if (count == 0) return true;
+        for (ssize_t written = 0; written < count;) {
+            ssize_t part =
+                ::write(destination, block.data() + written, static_cast<std::size_t>(count - written));
+            if (part < 0 && errno == EINTR) continue;
+            if (part <= 0) return false;
+            written += part;
+        }
+    }
+}
+
+// Moves a regular file to another file system, as Windows moves a file to another volume: its bytes,
+// permissions and times go to a new file that never replaces an existing one, then the old name goes.
+// On any failure the new file is removed again and the old one stays as it was. Other kinds of file
+// (directories, links, devices) are refused.
+bool move_to_other_file_system(const std::string& from, const std::string& to) {
+    std::vector<char> block(1 << 20); // before anything is created, so running out leaves nothing
+    int source = ::open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (source < 0) return false;
+    struct stat status {};
+    if (fstat(source, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(source);
+        return false;
+    }
+    mode_t permissions = status.st_mode & 07777;
+    int destination = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, permissions);
+    if (destination < 0) {
+        ::close(source);
+        return false;
+    }
+    bool copied = copy_descriptor(source, destination, block) && fchmod(destination, permissions) == 0;
+    const timespec times[2] = {status.st_atim, status.st_mtim};
+    if (copied) futimens(destination, times); // times that cannot be kept do not undo the move
+    copied = ::close(destination) == 0 && copied;
+    ::close(source);
+    if (copied && unlink(from.c_str()) == 0) return true;
+    unlink(to.c_str());
+    return false;
+}
+
 } // namespace
 
 DataFile::~DataFile() {
@@ -170,12 +216,14 @@ bool rename_file(const std::string& old_path, const std::string& new_path) {
     std::string from = native_path(old_path), to = native_path(new_path);
 #ifdef RENAME_NOREPLACE
     if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno == EXDEV) return move_to_other_file_system(from, to);
     if (errno != EINVAL && errno != ENOSYS) return false;
 #endif
     // A file system without the no-replace rename: test, then rename.
     struct stat status {};
     if (lstat(to.c_str(), &status) == 0 || errno != ENOENT) return false;
-    return rename(from.c_str(), to.c_str()) == 0;
+    if (rename(from.c_str(), to.c_str()) == 0) return true;
+    return errno == EXDEV && move_to_other_file_system(from, to);
 }
 
 std::optional<std::uint32_t> file_attributes(const std::string& path) {
