@@ -367,15 +367,6 @@ TEST_F(FilesTest, SearchEndsInTheDirectoryOfVariableTwo) {
     EXPECT_EQ(fs::current_path(), work / "tree" / "sub");
 }
 
-TEST_F(FilesTest, SearchReturnsWhereItStartedWhenVariableTwoLeadsNowhere) {
-    write_file("tree/sub/a.txt", "a");
-    ScriptRun script("");
-    script.execute("R001[2]''"); // as for a start directory longer than the system can name
-    script.execute("R034[31]'tree\\*.txt''0'");
-    EXPECT_EQ(script.variable("31"), "sub\\a.txt");
-    EXPECT_EQ(fs::current_path(), work);
-}
-
 TEST_F(FilesTest, SearchSkipsDirectoriesItCannotEnter) {
     write_file("tree/a/one.txt", "1");
     write_file("tree/b/two.txt", "2");
