@@ -81,12 +81,20 @@ public:
     virtual void set_info_window_visible(bool visible) = 0;
 };
 
+// A desktop as start-up gets it, or why it could not be had.
+struct DesktopChoice {
+    std::unique_ptr<Desktop> desktop;
+    // When there is no desktop: what the user must be told, naming the file at fault. Empty when the
+    // platform's own windows could not be made, which ends the runtime silently with status 0.
+    std::string failure;
+};
+
 // Desktops every platform has: the console (a terminal on standard input and output) and the
 // scripted one (answers from a file, every operation written to a transcript).
 std::unique_ptr<Desktop> make_console_desktop();
-// Nothing when the answer file cannot be read or the transcript cannot be written.
-std::unique_ptr<Desktop> make_scripted_desktop(const std::string& answer_file,
-                                               const std::string& transcript_file);
+// A failure naming the file when the answer file cannot be read or the transcript cannot be opened
+// for writing.
+DesktopChoice make_scripted_desktop(const std::string& answer_file, const std::string& transcript_file);
 std::unique_ptr<Desktop> make_scripted_desktop_from_text(std::string answers, std::string* transcript);
 
 // The platform's own desktop: the windows of Win32, or the console elsewhere. Nothing when its windows
@@ -98,7 +106,9 @@ std::unique_ptr<Desktop> make_native_desktop();
 std::unique_ptr<Desktop> attach_native_windows(std::unique_ptr<Desktop> desktop);
 
 // The desktop chosen by the environment variable KORVEX_DESKTOP ("console", "scripted:FILE", or on
-// Windows "win32", the default there). Nothing when it cannot be made: the runtime then ends with status 0.
-std::unique_ptr<Desktop> make_desktop_from_environment();
+// Windows "win32", the default there). A scripted desktop whose files fail gives a failure, which stops
+// the runtime with status 1; native windows that cannot be made give none, and the runtime ends with
+// status 0.
+DesktopChoice make_desktop_from_environment();
 
 } // namespace korvex

@@ -4,17 +4,19 @@
 
 namespace korvex {
 
-std::unique_ptr<Desktop> make_desktop_from_environment() {
+DesktopChoice make_desktop_from_environment() {
     std::string setting = platform::environment_variable("KORVEX_DESKTOP").value_or("");
     const std::string_view scripted = "scripted:";
     if (setting.compare(0, scripted.size(), scripted) == 0) {
         std::string answers = setting.substr(scripted.size());
         std::string transcript =
             platform::environment_variable("KORVEX_TRANSCRIPT").value_or(answers + ".transcript");
-        return attach_native_windows(make_scripted_desktop(answers, transcript));
+        DesktopChoice choice = make_scripted_desktop(answers, transcript);
+        if (choice.desktop) choice.desktop = attach_native_windows(std::move(choice.desktop));
+        return choice;
     }
-    if (setting == "console") return make_console_desktop();
-    return make_native_desktop();
+    if (setting == "console") return {make_console_desktop(), {}};
+    return {make_native_desktop(), {}};
 }
 
 } // namespace korvex

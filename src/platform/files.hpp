@@ -125,16 +125,20 @@ std::int32_t run_shell_command(const std::string& command_line);
 // True for the bytes that end the directory part of a search pattern.
 bool is_directory_separator(char byte);
 // Names in the current directory that match a wildcard pattern, in the order the system delivers
-// them; "." and ".." included when they match.
-std::vector<std::string> matching_entries(const std::string& pattern);
+// them; "." and ".." included when they match. A directory the user may not list has no names;
+// nothing when the listing failed otherwise (no descriptor or memory left), so that a search never
+// passes a directory over unnoticed.
+std::optional<std::vector<std::string>> matching_entries(const std::string& pattern);
 // Subdirectories of the current directory that a search goes down into: every directory entry
 // (hidden ones too, links to directories followed) except ".", ".." and system directories.
-std::vector<std::string> searchable_subdirectories();
-// Makes a subdirectory named by a listing the current directory; the name is used as it stands.
+// Nothing when the listing failed, as for matching_entries.
+std::optional<std::vector<std::string>> searchable_subdirectories();
+// Makes a subdirectory named by a listing (or "..") the current directory; the name is used as it
+// stands.
 bool enter_subdirectory(const std::string& name);
 
 // Keeps a way back to the directory current when it was made, which stays right when the walk went
-// down through a link.
+// down through a link. Holds one descriptor on POSIX systems.
 class DirectoryMark {
 public:
     DirectoryMark();
@@ -149,8 +153,8 @@ public:
     bool return_to() const;
 
 private:
-    std::intptr_t handle = -1;
-    std::string path;
+    std::intptr_t handle = -1; // the directory's descriptor (POSIX), or 0 for a kept name
+    std::wstring path;         // the directory's full name (Windows, in UTF-16)
 };
 
 // Windows wildcard matching of a whole name: "*" any run of bytes (one that stands before a "."

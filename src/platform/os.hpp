@@ -10,13 +10,17 @@
 
 namespace korvex::platform {
 
-// Full path of the running executable; empty when it cannot be found.
+// Full path of the running executable, as scripts see it; empty when it cannot be found.
 std::string own_executable_path();
 // The bytes of a file behind its first part: part_length is shown the whole file (mapped into memory
 // where the system can, so only the pages it looks at are read) and says how long the first part is;
 // the bytes from there to the end are read into memory. Nothing when the file cannot be opened or read.
 std::optional<std::string> read_file_behind(const std::string& path,
                                             const std::function<std::size_t(std::string_view)>& part_length);
+// The same for the running executable, found and opened by its full name whatever letters it holds
+// (on Windows also those outside the ANSI code page).
+std::optional<std::string>
+read_own_executable_behind(const std::function<std::size_t(std::string_view)>& part_length);
 // The whole content of a file, or nothing when it cannot be opened or read.
 inline std::optional<std::string> read_whole_file(const std::string& path) {
     return read_file_behind(path, [](std::string_view) { return std::size_t{0}; });

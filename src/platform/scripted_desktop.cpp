@@ -246,12 +246,13 @@ private:
 
 } // namespace
 
-std::unique_ptr<Desktop> make_scripted_desktop(const std::string& answer_file,
-                                               const std::string& transcript_file) {
-    // A missing answer file holds no answers: every dialog counts as cancelled.
-    std::string answers = platform::read_whole_file(answer_file).value_or("");
+DesktopChoice make_scripted_desktop(const std::string& answer_file, const std::string& transcript_file) {
+    // An unattended run without its answers or its record would pass for one that went as planned.
+    std::optional<std::string> answers = platform::read_whole_file(answer_file);
+    if (!answers) return {nullptr, "cannot read the answer file \"" + answer_file + "\""};
     auto transcript = std::make_unique<std::ofstream>(transcript_file, std::ios::binary | std::ios::app);
-    return std::make_unique<ScriptedDesktop>(std::move(answers), std::move(transcript));
+    if (!*transcript) return {nullptr, "cannot write the transcript \"" + transcript_file + "\""};
+    return {std::make_unique<ScriptedDesktop>(std::move(*answers), std::move(transcript)), {}};
 }
 
 std::unique_ptr<Desktop> make_scripted_desktop_from_text(std::string answers, std::string* transcript) {

@@ -18,9 +18,15 @@ Expectations stand in the listing's own comment lines, which the packer ignores:
   #@ transcript-lacks TEXT    the transcript does not contain TEXT
   #@ raw HEX                  pack exactly these stream bytes instead of the listing's records
   #@ no-stream                run the bare runtime, with nothing appended
-  #@ only posix|windows       run on one platform only (skipped elsewhere)
+  #@ only posix|windows       run on one platform only (elsewhere the test counts as skipped)
   #@ memory-limit MB          the program's address space is limited to MB megabytes (POSIX only;
                               skipped for a sanitized runtime, whose shadow memory needs more)
+  #@ descriptor-limit N       the program may hold at most N open descriptors (POSIX only; on
+                              Windows the script runs without it)
+  #@ child-signal-ignored     the program starts with SIGCHLD ignored, as a parent may leave it
+                              (POSIX only, as the descriptor limit)
+  #@ large-record MB          a record of MB megabytes is packed behind the listing's records
+  #@ output-has TEXT          what the program wrote to standard output and error contains TEXT
   #@ helper NAME [AS]         copy the helper program NAME (given with --helper NAME=PATH) into the run
                               directory as AS (default NAME; AS.exe on Windows), where the program finds
                               it by that name: Windows looks in the current directory, and on POSIX the
@@ -37,6 +43,7 @@ import subprocess
 import sys
 import tempfile
 
+# The exit status that tells CTest the test was skipped.
 SKIPPED = 77
 
 
@@ -73,12 +80,22 @@ def helper_entry(option):
     return (base[:-4] if base.lower().endswith(".exe") else base), option
 
 
-def limit_memory(megabytes):
-    def limit():
+def process_setup(memory_limit, descriptor_limit, child_signal_ignored):
+    """What the child process does before the program starts in it; None when nothing."""
+    if not (memory_limit or descriptor_limit or child_signal_ignored):
+        return None
+
+    def setup():
         import resource
-        size = megabytes * 1024 * 1024
-        resource.setrlimit(resource.RLIMIT_AS, (size, size))
-    return limit
+        import signal
+        if memory_limit:
+            size = memory_limit * 1024 * 1024
+            resource.setrlimit(resource.RLIMIT_AS, (size, size))
+        if descriptor_limit:
+            resource.setrlimit(resource.RLIMIT_NOFILE, (descriptor_limit, descriptor_limit))
+        if child_signal_ignored:
+            signal.signal(signal.SIGCHLD, signal.SIG_IGN)
+    return setup
 
 
 def read_directives(path):
@@ -115,6 +132,9 @@ def main():
     if memory_limit and options.sanitized:
         print("skipped: a sanitized runtime cannot run with a memory limit")
         return SKIPPED
+    descriptor_limit = next((int(v) for k, v in directives if k == "descriptor-limit"), None)
+    child_signal_ignored = any(key == "child-signal-ignored" for key, _ in directives)
+    large_record = next((int(v) for k, v in directives if k == "large-record"), None)
 
     work = tempfile.mkdtemp(prefix="korvex-e2e-")
     failures = []
@@ -131,6 +151,16 @@ def main():
             with open(stream_path, "wb") as stream:
                 stream.write(bytes.fromhex(raw))
             pack += ["--raw", stream_path]
+        elif large_record:
+            listing_path = os.path.join(work, "listing.kxs")
+            with open(options.script, "rb") as listing, open(listing_path, "wb") as extended:
+                shutil.copyfileobj(listing, extended)
+                extended.write(b"\nR001[99]'")
+                block = b"x" * (1024 * 1024)
+                for _ in range(large_record):
+                    extended.write(block)
+                extended.write(b"'\n")
+            pack += [listing_path]
         else:
             pack += [options.script]
         packed = subprocess.run(pack, capture_output=True) if pack else None
@@ -175,10 +205,13 @@ def main():
             if key == "args":
                 arguments += value.split()
         command = [program] + arguments
+        setup = None
         if options.platform == "windows":
             command = [os.environ.get("KORVEX_WINE", "wine")] + command
             environment.setdefault("WINEDEBUG", "-all")
             # Variables reach the Windows program through Wine's own environment.
+        else:
+            setup = process_setup(memory_limit, descriptor_limit, child_signal_ignored)
         transcript_path = os.path.join(run_dir, "transcript.txt")
         # Output goes to files, not pipes: helper processes that Wine starts inherit the descriptors
         # and outlive the program, so a pipe would not reach its end with the program.
@@ -187,7 +220,7 @@ def main():
             with open(output_path, "wb") as output:
                 result = subprocess.run(command, cwd=run_dir, env=environment, stdin=subprocess.DEVNULL,
                                         stdout=output, stderr=subprocess.STDOUT, timeout=60,
-                                        preexec_fn=limit_memory(memory_limit) if memory_limit else None)
+                                        preexec_fn=setup)
         except subprocess.TimeoutExpired:
             print("FAIL: the program did not end within 60 seconds")
             return 1
@@ -226,6 +259,8 @@ def main():
                         content = f.read()
                     if content != unescape(text):
                         failures.append("file %s holds %r, expected %r" % (name, content, unescape(text)))
+            elif key == "output-has" and value.encode("latin-1") not in result.stdout:
+                failures.append("the program's output lacks %r" % value)
             elif key == "no-file" and os.path.exists(os.path.join(run_dir, value)):
                 failures.append("file %s exists" % value)
 

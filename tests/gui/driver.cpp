@@ -9,6 +9,7 @@
 //     select ID INDEX        select an entry of the list box with that id
 //     press ID               press the button with that id (as its click notification does)
 //     key ID VK              type the virtual key VK (decimal) into the control with that id
+//     paste ID               paste the clipboard into the control with that id, as the user does
 //     selection ID           report the selection of an edit control
 //     close                  close the current window as its close button does
 //     gone [SECONDS]         wait until the current window is hidden or destroyed
@@ -374,6 +375,9 @@ void run(const std::vector<std::string>& arguments) {
             WPARAM key = static_cast<WPARAM>(std::atoi(argument(i).c_str()));
             PostMessageA(control, WM_KEYDOWN, key, 1);
             PostMessageA(control, WM_KEYUP, key, 0xC0000001);
+        } else if (command == "paste") {
+            // Posted: a long paste may take the control longer than a sent message may wait.
+            PostMessageA(control_of(current, argument(i)), WM_PASTE, 0, 0);
         } else if (command == "close") {
             if (current == nullptr) throw Failure{"no current window"};
             PostMessageA(current, WM_CLOSE, 0, 0);

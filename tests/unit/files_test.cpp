@@ -310,6 +310,41 @@ TEST_F(FilesTest, AttributesMapOntoNameAndPermissions) {
     EXPECT_NE(fs::status("plain.txt").permissions() & fs::perms::owner_write, fs::perms::none);
 }
 
+TEST_F(FilesTest, RenameMovesAFileToAnotherFileSystem) {
+    fs::path other = fs::path("/dev/shm") / work.filename();
+    std::error_code error;
+    if (!fs::create_directory(other, error)) GTEST_SKIP() << "/dev/shm cannot be written here";
+    struct Removal {
+        fs::path path;
+        ~Removal() {
+            std::error_code ignored;
+            fs::remove_all(path, ignored);
+        }
+    } removal{other};
+    if (platform::file_identity(other.string())->volume == platform::file_identity(".")->volume)
+        GTEST_SKIP() << "/dev/shm and the temporary directory are one file system";
+    const std::string content(3 << 20, 'm'); // more than one block of a copy
+    write_file(other / "moved.txt", content);
+    write_file(other / "kept.txt", "kept");
+    write_file("kept.txt", "in the way");
+    fs::create_directory(other / "folder");
+    ScriptRun script("");
+    auto rename = [&](const fs::path& from, const char* to) {
+        script.execute("R018'" + from.string() + "''" + to + "'");
+        return script.variable("0");
+    };
+
+    EXPECT_EQ(rename(other / "moved.txt", "moved.txt"), "0");
+    EXPECT_TRUE(file_content("moved.txt") == content) << "the moved file differs";
+    EXPECT_FALSE(fs::exists(other / "moved.txt"));
+    EXPECT_EQ(rename(other / "kept.txt", "kept.txt"), "-1"); // never replaces
+    EXPECT_EQ(file_content(other / "kept.txt"), "kept");
+    EXPECT_EQ(file_content("kept.txt"), "in the way");
+    EXPECT_EQ(rename(other / "folder", "folder"), "-1"); // directories are not moved by copying
+    EXPECT_TRUE(fs::is_directory(other / "folder"));
+    EXPECT_FALSE(fs::exists("folder"));
+}
+
 TEST_F(FilesTest, ShellCommandReportsExitStatusAndKilledCommands) {
     ScriptRun script("");
     script.execute("R014'exit 7'");

@@ -4,13 +4,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace korvex::platform {
@@ -54,15 +51,24 @@ bool listed_before(const std::string& left, const std::string& right) {
     return left_folded != right_folded ? left_folded < right_folded : left < right;
 }
 
-// The entries of the current directory that the filter keeps, sorted.
-template <typename Filter> std::vector<std::string> list_current_directory(Filter keep) {
+// The entries of the current directory that the filter keeps, sorted; none when the user may not
+// list it, nothing when the listing failed otherwise.
+template <typename Filter> std::optional<std::vector<std::string>> list_current_directory(Filter keep) {
     std::vector<std::string> names;
     DIR* directory = opendir(".");
-    if (directory == nullptr) return names;
-    while (struct dirent* entry = readdir(directory)) {
+    if (directory == nullptr) {
+        if (errno == EACCES) return names;
+        return std::nullopt;
+    }
+    for (;;) {
+        errno = 0;
+        struct dirent* entry = readdir(directory);
+        if (entry == nullptr) break;
         if (keep(dirfd(directory), *entry)) names.emplace_back(entry->d_name);
     }
+    bool complete = errno == 0;
     closedir(directory);
+    if (!complete) return std::nullopt;
     std::sort(names.begin(), names.end(), listed_before);
     return names;
 }
@@ -73,6 +79,52 @@ FileVersion version_of(const struct stat& status) {
         static_cast<std::int64_t>(status.st_size),
         FileTime{static_cast<std::int64_t>(status.st_mtim.tv_sec), status.st_mtim.tv_nsec},
         FileTime{static_cast<std::int64_t>(status.st_ctim.tv_sec), status.st_ctim.tv_nsec}};
+}
+
+// Copies what is left of one open file into another; false on a read or write error.
+bool copy_descriptor(int source, int destination, std::vector<char>& block) {
+    for (;;) {
+        ssize_t count = ::read(source, block.data(), block.size());
+        if (count < 0 && errno == EINTR) continue;
+        if (count < 0) return false;
+        if (count == 0) return true;
+        for (ssize_t written = 0; written < count;) {
+            ssize_t part =
+                ::write(destination, block.data() + written, static_cast<std::size_t>(count - written));
+            if (part < 0 && errno == EINTR) continue;
+            if (part <= 0) return false;
+            written += part;
+        }
+    }
+}
+
+// Moves a regular file to another file system, as Windows moves a file to another volume: its bytes,
+// permissions and times go to a new file that never replaces an existing one, then the old name goes.
+// On any failure the new file is removed again and the old one stays as it was. Other kinds of file
+// (directories, links, devices) are refused.
+bool move_to_other_file_system(const std::string& from, const std::string& to) {
+    std::vector<char> block(1 << 20); // before anything is created, so running out leaves nothing
+    int source = ::open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (source < 0) return false;
+    struct stat status {};
+    if (fstat(source, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(source);
+        return false;
+    }
+    mode_t permissions = status.st_mode & 07777;
+    int destination = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, permissions);
+    if (destination < 0) {
+        ::close(source);
+        return false;
+    }
+    bool copied = copy_descriptor(source, destination, block) && fchmod(destination, permissions) == 0;
+    const timespec times[2] = {status.st_atim, status.st_mtim};
+    if (copied) futimens(destination, times); // times that cannot be kept do not undo the move
+    copied = ::close(destination) == 0 && copied;
+    ::close(source);
+    if (copied && unlink(from.c_str()) == 0) return true;
+    unlink(to.c_str());
+    return false;
 }
 
 } // namespace
@@ -209,12 +261,14 @@ bool rename_file(const std::string& old_path, const std::string& new_path) {
     std::string from = native_path(old_path), to = native_path(new_path);
 #ifdef RENAME_NOREPLACE
     if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno == EXDEV) return move_to_other_file_system(from, to);
     if (errno != EINVAL && errno != ENOSYS) return false;
 #endif
     // A file system without the no-replace rename: test, then rename.
     struct stat status {};
     if (lstat(to.c_str(), &status) == 0 || errno != ENOENT) return false;
-    return rename(from.c_str(), to.c_str()) == 0;
+    if (rename(from.c_str(), to.c_str()) == 0) return true;
+    return errno == EXDEV && move_to_other_file_system(from, to);
 }
 
 std::optional<std::uint32_t> file_attributes(const std::string& path) {
@@ -251,25 +305,16 @@ bool remove_directory(const std::string& path) {
     return rmdir(native_path(path).c_str()) == 0;
 }
 
-std::int32_t run_shell_command(const std::string& command_line) {
-    std::fflush(nullptr); // what the runtime printed comes before what the command prints
-    int status = std::system(command_line.c_str());
-    if (status == -1) return -1;
-    if (WIFEXITED(status)) return WEXITSTATUS(status);
-    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status); // as the shell reports a killed command
-    return -1;
-}
-
 bool is_directory_separator(char byte) {
     return byte == '\\' || byte == '/';
 }
 
-std::vector<std::string> matching_entries(const std::string& pattern) {
+std::optional<std::vector<std::string>> matching_entries(const std::string& pattern) {
     return list_current_directory(
         [&](int, const struct dirent& entry) { return wildcard_match(pattern, entry.d_name); });
 }
 
-std::vector<std::string> searchable_subdirectories() {
+std::optional<std::vector<std::string>> searchable_subdirectories() {
     return list_current_directory([](int directory, const struct dirent& entry) {
         std::string_view text(entry.d_name);
         if (text == "." || text == "..") return false;

@@ -36,11 +36,9 @@ bool read_to_end(int descriptor, std::uint64_t offset, std::string& content) {
     }
 }
 
-} // namespace
-
-std::optional<std::string> read_file_behind(const std::string& path,
-                                            const std::function<std::size_t(std::string_view)>& part_length) {
-    int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+// The bytes of an open file behind its first part; closes the descriptor.
+std::optional<std::string> read_behind(int descriptor,
+                                       const std::function<std::size_t(std::string_view)>& part_length) {
     if (descriptor < 0) return std::nullopt;
     struct stat status {};
     void* mapping = MAP_FAILED;
@@ -55,15 +53,30 @@ std::optional<std::string> read_file_behind(const std::string& path,
         munmap(mapping, size);
         content->reserve(size - start);
         if (!read_to_end(descriptor, start, *content)) content.reset();
-    } else if (read_to_end(descriptor, 0, *content)) {
-        // Not a file that can be mapped (or an empty one): read whole, then drop the first part.
-        content->erase(0, std::min(part_length(*content), content->size()));
-        content->shrink_to_fit();
     } else {
-        content.reset();
+        // Not a file that can be mapped (or an empty one, or no room to map it): read whole, then drop
+        // the first part in place, so that the bytes are never held twice.
+        if (S_ISREG(status.st_mode)) content->reserve(static_cast<std::size_t>(status.st_size));
+        if (read_to_end(descriptor, 0, *content))
+            content->erase(0, std::min(part_length(*content), content->size()));
+        else
+            content.reset();
     }
     close(descriptor);
     return content;
+}
+
+} // namespace
+
+std::optional<std::string> read_file_behind(const std::string& path,
+                                            const std::function<std::size_t(std::string_view)>& part_length) {
+    return read_behind(open(path.c_str(), O_RDONLY | O_CLOEXEC), part_length);
+}
+
+std::optional<std::string>
+read_own_executable_behind(const std::function<std::size_t(std::string_view)>& part_length) {
+    // The running file itself, even when its name has changed since it started.
+    return read_behind(open("/proc/self/exe", O_RDONLY | O_CLOEXEC), part_length);
 }
 
 std::string current_directory() {

@@ -1,12 +1,15 @@
-// Processes and pauses on POSIX systems. Programs are started directly, without a shell, from a
-// command line split as Windows splits it, with the environment as it stands; programs that are not
-// waited for are started through a short-lived intermediate process so that no finished child is
-// left behind.
+// Processes, shell commands and pauses on POSIX systems. Programs are started directly, without a
+// shell, from a command line split as Windows splits it, with the environment as it stands; programs
+// that are not waited for are started through a short-lived intermediate process so that no finished
+// child is left behind. Shell commands go to /bin/sh -c.
+#include "platform/files.hpp"
 #include "platform/process.hpp"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -99,7 +102,55 @@ bool looks_like_address(std::string_view text) {
     return true;
 }
 
+// Keeps the runtime from being stopped by the terminal's interrupt and quit keys while a command
+// runs in the foreground, as the standard system function does; those keys stop the command.
+class InterruptsIgnored {
+public:
+    InterruptsIgnored() {
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        sigaction(SIGINT, &ignore, &saved_interrupt);
+        sigaction(SIGQUIT, &ignore, &saved_quit);
+    }
+    InterruptsIgnored(const InterruptsIgnored&) = delete;
+    InterruptsIgnored& operator=(const InterruptsIgnored&) = delete;
+    ~InterruptsIgnored() {
+        sigaction(SIGINT, &saved_interrupt, nullptr);
+        sigaction(SIGQUIT, &saved_quit, nullptr);
+    }
+
+private:
+    struct sigaction saved_interrupt {};
+    struct sigaction saved_quit {};
+};
+
 } // namespace
+
+std::int32_t run_shell_command(const std::string& command_line) {
+    std::fflush(nullptr); // what the runtime printed comes before what the command prints
+    // Started directly rather than through the standard system function, whose child reports a shell
+    // that could not start (a command line or environment too large, E2BIG) as exit status 127.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t default_signals;
+    sigemptyset(&default_signals);
+    sigaddset(&default_signals, SIGINT);
+    sigaddset(&default_signals, SIGQUIT);
+    posix_spawnattr_setsigdefault(&attributes, &default_signals);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+    const char* argv[] = {"sh", "-c", command_line.c_str(), nullptr};
+    InterruptsIgnored interrupts_ignored;
+    pid_t child = 0;
+    int error = posix_spawn(&child, "/bin/sh", nullptr, &attributes, const_cast<char**>(argv), environ);
+    posix_spawnattr_destroy(&attributes);
+    if (error != 0) return -1;
+    std::optional<int> status = wait_for(child);
+    if (!status) return -1;
+    if (WIFEXITED(*status)) return WEXITSTATUS(*status);
+    if (WIFSIGNALED(*status)) return 128 + WTERMSIG(*status); // as the shell reports a killed command
+    return -1;
+}
 
 std::int32_t start_program(std::string_view command_line, ShowState) {
     std::vector<std::string> arguments = split_command_line(command_line);

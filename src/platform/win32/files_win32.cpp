@@ -28,16 +28,35 @@ bool is_dot_name(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
-// Every name FindFirstFileA and FindNextFileA deliver for a pattern that the filter keeps.
-template <typename Filter> std::vector<std::string> find_files(const std::string& pattern, Filter keep) {
+// True for the errors of a listing that found nothing, or nothing the user may see; others mean the
+// listing itself failed.
+bool found_nothing(DWORD error) {
+    switch (error) {
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+    case ERROR_TOO_MANY_OPEN_FILES:
+    case ERROR_NO_SYSTEM_RESOURCES: return false;
+    default: return true;
+    }
+}
+
+// Every name FindFirstFileA and FindNextFileA deliver for a pattern that the filter keeps; nothing
+// when the listing failed.
+template <typename Filter>
+std::optional<std::vector<std::string>> find_files(const std::string& pattern, Filter keep) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA found{};
     HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
+    if (search == INVALID_HANDLE_VALUE) {
+        if (found_nothing(GetLastError())) return names;
+        return std::nullopt;
+    }
     do {
         if (keep(found.cFileName)) names.emplace_back(found.cFileName);
     } while (FindNextFileA(search, &found));
+    bool complete = GetLastError() == ERROR_NO_MORE_FILES;
     FindClose(search);
+    if (!complete) return std::nullopt;
     return names;
 }
 
@@ -161,11 +180,11 @@ bool is_directory_separator(char byte) {
     return byte == '\\';
 }
 
-std::vector<std::string> matching_entries(const std::string& pattern) {
+std::optional<std::vector<std::string>> matching_entries(const std::string& pattern) {
     return find_files(pattern, [](const char*) { return true; });
 }
 
-std::vector<std::string> searchable_subdirectories() {
+std::optional<std::vector<std::string>> searchable_subdirectories() {
     return find_files("*", [](const char* name) {
         if (is_dot_name(name)) return false;
         DWORD word = GetFileAttributesA(name);
@@ -178,11 +197,12 @@ bool enter_subdirectory(const std::string& name) {
     return SetCurrentDirectoryA(name.c_str()) != 0;
 }
 
+// The name is kept in UTF-16, so that a directory outside the ANSI code page can be returned to.
 DirectoryMark::DirectoryMark() {
-    DWORD length = GetCurrentDirectoryA(0, nullptr);
+    DWORD length = GetCurrentDirectoryW(0, nullptr);
     if (length == 0) return;
-    std::string current(length, '\0');
-    DWORD written = GetCurrentDirectoryA(length, current.data());
+    std::wstring current(length, L'\0');
+    DWORD written = GetCurrentDirectoryW(length, current.data());
     if (written == 0 || written >= length) return;
     current.resize(written);
     path = std::move(current);
@@ -208,7 +228,7 @@ bool DirectoryMark::is_valid() const {
 }
 
 bool DirectoryMark::return_to() const {
-    return handle >= 0 && SetCurrentDirectoryA(path.c_str()) != 0;
+    return handle >= 0 && SetCurrentDirectoryW(path.c_str()) != 0;
 }
 
 } // namespace korvex::platform

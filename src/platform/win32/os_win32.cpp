@@ -36,13 +36,9 @@ bool read_to_end(HANDLE file, std::uint64_t offset, std::string& content) {
     }
 }
 
-} // namespace
-
-std::optional<std::string> read_file_behind(const std::string& path,
-                                            const std::function<std::size_t(std::string_view)>& part_length) {
-    HANDLE file =
-        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+// The bytes of an open file behind its first part; closes the file.
+std::optional<std::string> read_behind(HANDLE file,
+                                       const std::function<std::size_t(std::string_view)>& part_length) {
     if (file == INVALID_HANDLE_VALUE) return std::nullopt;
     LARGE_INTEGER size{};
     HANDLE mapping = nullptr;
@@ -60,15 +56,45 @@ std::optional<std::string> read_file_behind(const std::string& path,
         UnmapViewOfFile(view);
         content->reserve(length - start);
         if (!read_to_end(file, start, *content)) content.reset();
-    } else if (read_to_end(file, 0, *content)) {
-        content->erase(0, std::min(part_length(*content), content->size()));
-        content->shrink_to_fit();
     } else {
-        content.reset();
+        // Not mapped (an empty file, or no room to map it): read whole, then drop the first part in
+        // place, so that the bytes are never held twice.
+        if (size.QuadPart > 0 && static_cast<unsigned long long>(size.QuadPart) <= SIZE_MAX)
+            content->reserve(static_cast<std::size_t>(size.QuadPart));
+        if (read_to_end(file, 0, *content))
+            content->erase(0, std::min(part_length(*content), content->size()));
+        else
+            content.reset();
     }
     if (mapping != nullptr) CloseHandle(mapping);
     CloseHandle(file);
     return content;
+}
+
+constexpr DWORD shared_reading = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+} // namespace
+
+std::optional<std::string> read_file_behind(const std::string& path,
+                                            const std::function<std::size_t(std::string_view)>& part_length) {
+    return read_behind(CreateFileA(path.c_str(), GENERIC_READ, shared_reading, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr),
+                       part_length);
+}
+
+std::optional<std::string>
+read_own_executable_behind(const std::function<std::size_t(std::string_view)>& part_length) {
+    // In UTF-16: the ANSI name of a folder outside the code page holds "?" and names no file.
+    for (DWORD size = 2048; size <= 65536; size *= 2) {
+        std::vector<wchar_t> name(size);
+        DWORD length = GetModuleFileNameW(nullptr, name.data(), size);
+        if (length == 0) return std::nullopt;
+        if (length < size - 1)
+            return read_behind(CreateFileW(name.data(), GENERIC_READ, shared_reading, nullptr, OPEN_EXISTING,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr),
+                               part_length);
+    }
+    return std::nullopt;
 }
 
 std::string current_directory() {

@@ -151,6 +151,9 @@ bool Win32Desktop::create_dialog_windows() {
                                   GetSystemMetrics(SM_CYSCREEN) / 2 + theme_allowance - 119, 350, 238);
     editor_edit = create_control(editor_window, "edit", "", WS_EX_CLIENTEDGE, editor_edit_style, 1, 1, 342,
                                  180, id_editor_edit);
+    // An edit control takes about 30,000 typed or pasted characters unless told otherwise; 0 lifts the
+    // limit to the most the control can hold, as texts have no length limit.
+    SendMessageA(editor_edit, EM_SETLIMITTEXT, 0, 0);
     editor_ok = create_control(editor_window, "button", "&Ok", 0, default_button_style, 1, 185, 100, 25,
                                id_editor_ok);
     editor_cancel = create_control(editor_window, "button", "&Cancel", 0, plain_button_style, 242, 185, 100,
