@@ -1,21 +1,17 @@
 // The dispatcher: one switch over the decoded opcode, one handler call per case.
 #include "core/executor.hpp"
 
-#include "core/instructions.hpp"
+#include "core/handlers.hpp"
 #include "core/operands.hpp"
 #include "core/runtime.hpp"
-#include "dialogs/dialogs.hpp"
-#include "files/files.hpp"
 #include "flow/flow.hpp"
-#include "system/system.hpp"
-#include "text/text.hpp"
 
 namespace korvex {
 namespace {
 
 std::int32_t dispatch(Runtime& runtime) {
     switch (runtime.current_record->opcode) {
-#define KORVEX_OPCODE(code, handler, shape, values)                                                          \
+#define KORVEX_OPCODE(code, handler, shape, values, group, name, operands)                                   \
     case Opcode::code:                                                                                       \
         return handler(runtime);
 #include "core/opcodes.def"

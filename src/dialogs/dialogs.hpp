@@ -1,23 +1,18 @@
 // Dialogs and messages: message boxes, the input, editor and list dialogs, the information window.
+// The handlers are declared with every other from the one list, in core/handlers.hpp.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "core/handlers.hpp"
 
 namespace korvex {
 
 struct Runtime;
 
-std::int32_t handle_message_box(Runtime& runtime);
-std::int32_t handle_notice(Runtime& runtime);
-std::int32_t handle_confirmation(Runtime& runtime);
-
 // The dialog instructions only prepare their dialog; the main loop runs it.
-std::int32_t handle_input_box(Runtime& runtime);
-std::int32_t handle_editor(Runtime& runtime);
-std::int32_t handle_list_box(Runtime& runtime);
 void run_input_dialog(Runtime& runtime);
 void run_editor_dialog(Runtime& runtime);
 void run_list_dialog(Runtime& runtime);
@@ -30,7 +25,5 @@ std::string with_crlf_line_ends(std::string_view text);
 std::string without_carriage_returns(std::string_view text);
 // The list text split at every "|"; empty pieces stay entries, so an empty text gives one empty entry.
 std::vector<std::string> list_items(std::string_view text);
-
-std::int32_t handle_info_window(Runtime& runtime);
 
 } // namespace korvex

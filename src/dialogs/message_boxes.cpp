@@ -11,11 +11,9 @@ namespace {
 
 // A button-set name, or the style number written directly.
 std::uint32_t button_set_style(std::string_view button_set) {
-    static constexpr std::string_view names[] = {"OK",          "OKCANCEL", "CANCELRETRYIGNORE",
-                                                 "YESNOCANCEL", "YESNO",    "RETRYCANCEL"};
     std::string name = upper_case_ascii(trim_blanks(button_set));
-    for (std::uint32_t i = 0; i < std::size(names); ++i)
-        if (name == names[i]) return i;
+    for (std::uint32_t i = 0; i < std::size(message_box_style::button_set_names); ++i)
+        if (name == message_box_style::button_set_names[i]) return i;
     return static_cast<std::uint32_t>(read_whole_number(name));
 }
 

@@ -25,6 +25,12 @@ inline constexpr std::uint32_t icon_question = 0x20;
 inline constexpr std::uint32_t icon_exclamation = 0x30;
 inline constexpr std::uint32_t icon_information = 0x40;
 inline constexpr std::uint32_t set_foreground = 0x10000;
+
+// The words a script names the button sets by, each at the index of its style number. The box with
+// Abort, Retry and Ignore is called CANCELRETRYIGNORE, as scripts have always named it; transcripts
+// use the same words.
+inline constexpr std::string_view button_set_names[] = {"OK",          "OKCANCEL", "CANCELRETRYIGNORE",
+                                                        "YESNOCANCEL", "YESNO",    "RETRYCANCEL"};
 } // namespace message_box_style
 
 namespace button_code {

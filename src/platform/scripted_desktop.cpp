@@ -32,16 +32,12 @@ struct DialogOutcome {
     }
 };
 
-const char* button_set_name(std::uint32_t style) {
-    switch (style & message_box_style::button_mask) {
-    case message_box_style::ok: return "OK";
-    case message_box_style::ok_cancel: return "OKCANCEL";
-    case message_box_style::abort_retry_ignore: return "ABORTRETRYIGNORE";
-    case message_box_style::yes_no_cancel: return "YESNOCANCEL";
-    case message_box_style::yes_no: return "YESNO";
-    case message_box_style::retry_cancel: return "RETRYCANCEL";
-    default: return "OTHER";
-    }
+// The button set as a script names it; OTHER for a style number no name stands for.
+std::string_view button_set_name(std::uint32_t style) {
+    std::uint32_t buttons = style & message_box_style::button_mask;
+    if (buttons < std::size(message_box_style::button_set_names))
+        return message_box_style::button_set_names[buttons];
+    return "OTHER";
 }
 
 // What closing a box without an answer gives, as the close button of that button set would.
@@ -108,8 +104,8 @@ public:
         }
         char style_text[16];
         std::snprintf(style_text, sizeof style_text, "0x%08X", style);
-        write("message_box title=" + quoted(title) + " text=" + quoted(text) +
-              " buttons=" + button_set_name(style) + " style=" + style_text + " -> " + std::to_string(code));
+        write("message_box title=" + quoted(title) + " text=" + quoted(text) + " buttons=" +
+              std::string(button_set_name(style)) + " style=" + style_text + " -> " + std::to_string(code));
         return code;
     }
 

@@ -10,10 +10,14 @@ Expectations stand in the listing's own comment lines, which the packer ignores:
   #@ setup-file NAME TEXT     a file to create before the run (TEXT with backslash escapes)
   #@ setup-dir NAME           a directory to create before the run
   #@ file NAME TEXT           NAME must hold exactly TEXT afterwards (backslash escapes)
+  #@ file-lines NAME TEXT     the same, with the file's CR LF line ends read as LF
+  #@ copy NAME                copy the file NAME from the listing's folder into the run directory
   #@ no-file NAME             NAME must not exist afterwards
   #@ box TEXT                 the texts of the message boxes shown, in order, exactly these
   #@ dialog LINE              the transcript lines of the input, editor and list dialogs and the
                               information window, in order, exactly these
+  #@ transcript LINE          the transcript's lines after those start-up writes (the button captions
+                              and the hidden information window), in order, exactly these
   #@ transcript-has TEXT      the transcript contains TEXT
   #@ transcript-lacks TEXT    the transcript does not contain TEXT
   #@ raw HEX                  pack exactly these stream bytes instead of the listing's records
@@ -34,6 +38,7 @@ Expectations stand in the listing's own comment lines, which the packer ignores:
 In the texts of expectations, {uname} stands for the system's name as uname gives it.
 
 Exit status 0 means passed, 1 failed, 77 skipped (the script does not apply here).
+With --answers FILE the scripted desktop takes its answers from FILE instead of "#@ answer" lines.
 """
 import argparse
 import os
@@ -119,6 +124,7 @@ def main():
                         help="a program that scripts may start (tests/helpers), named NAME or by its file")
     parser.add_argument("--keep", action="store_true", help="keep the temporary directory")
     parser.add_argument("--sanitized", action="store_true", help="the runtime is built with sanitizers")
+    parser.add_argument("--answers", help="the answer file, instead of the listing's answer lines")
     parser.add_argument("script")
     options = parser.parse_args()
 
@@ -171,8 +177,11 @@ def main():
         run_dir = os.path.join(work, "run")
         os.mkdir(run_dir)
         answers = [value for key, value in directives if key == "answer"]
-        with open(os.path.join(run_dir, "answers.txt"), "w", newline="\n") as answer_file:
-            answer_file.write("".join(a + "\n" for a in answers))
+        if options.answers:
+            shutil.copyfile(options.answers, os.path.join(run_dir, "answers.txt"))
+        else:
+            with open(os.path.join(run_dir, "answers.txt"), "w", newline="\n") as answer_file:
+                answer_file.write("".join(a + "\n" for a in answers))
         for key, value in directives:
             if key == "setup-file":
                 name, _, text = value.partition(" ")
@@ -180,6 +189,9 @@ def main():
                 os.makedirs(os.path.dirname(target), exist_ok=True)
                 with open(target, "wb") as f:
                     f.write(unescape(text))
+            elif key == "copy":
+                shutil.copy(os.path.join(os.path.dirname(os.path.abspath(options.script)), value),
+                            os.path.join(run_dir, value))
             elif key == "setup-dir":
                 os.makedirs(os.path.join(run_dir, value), exist_ok=True)
             elif key == "helper":
@@ -244,12 +256,22 @@ def main():
         expected_dialogs = [value.encode("latin-1") for key, value in directives if key == "dialog"]
         if any(key == "dialog" for key, _ in directives) and dialogs != expected_dialogs:
             failures.append("dialogs %r, expected %r" % (dialogs, expected_dialogs))
+        if any(key == "transcript" for key, _ in directives):
+            lines = transcript.decode("latin-1").splitlines()
+            # Start-up sets the five button captions and hides the information window, in that order.
+            start = 0
+            while start < len(lines) and lines[start].startswith("caption "):
+                start += 1
+            start = start + 1 if start < len(lines) and lines[start] == "info_window hidden" else 0
+            expected_lines = [value for key, value in directives if key == "transcript"]
+            if lines[start:] != expected_lines:
+                failures.append("transcript %r, expected %r" % (lines[start:], expected_lines))
         for key, value in directives:
             if key == "transcript-has" and value.encode("latin-1") not in transcript:
                 failures.append("transcript lacks %r" % value)
             elif key == "transcript-lacks" and value.encode("latin-1") in transcript:
                 failures.append("transcript has %r" % value)
-            elif key == "file":
+            elif key in ("file", "file-lines"):
                 name, _, text = value.partition(" ")
                 target = os.path.join(run_dir, name)
                 if not os.path.exists(target):
@@ -257,6 +279,8 @@ def main():
                 else:
                     with open(target, "rb") as f:
                         content = f.read()
+                    if key == "file-lines":
+                        content = content.replace(b"\r\n", b"\n")
                     if content != unescape(text):
                         failures.append("file %s holds %r, expected %r" % (name, content, unescape(text)))
             elif key == "output-has" and value.encode("latin-1") not in result.stdout:

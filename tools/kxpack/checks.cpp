@@ -16,7 +16,7 @@ namespace korvex::listing {
 namespace {
 
 constexpr std::array known_codes = {
-#define KORVEX_OPCODE(code, handler, shape, values) std::string_view(#code),
+#define KORVEX_OPCODE(code, handler, shape, values, ...) std::string_view(#code),
 #include "core/opcodes.def"
 #undef KORVEX_OPCODE
 };
