@@ -543,7 +543,7 @@ def file_chooser_choice_longer_than_its_first_room(run):
 def folder_chooser(run):
     for name in ("start", "chosen"):
         os.mkdir(os.path.join(run.work, name))
-    titles = [run.title("Folder%d" % n) for n in range(1, 4)]
+    titles = [run.title("Folder%d" % n) for n in range(1, 5)]
     start = windows_path(os.path.join(run.work, "start"))
     listing = "RRLR'4.4'\n%sR007'%s'[40]#[24]#[41]'OK'\nR009\n"
     chooser = "R001[31]'stale'\nR037[31]'%s''%s'\nR001[4%d][31]#'/'#[0]\n"
@@ -559,21 +559,38 @@ def folder_chooser(run):
     check(stored == expected, "folders %r, expected %r" % (stored, expected))
     run.finish(0)
 
+    # A folder whose path is longer than MAX_PATH: the ANSI call cannot hold it, so the wide call is asked
+    # with room for the longest path. Wine's shell cuts such paths to 259 bytes itself; Windows gives
+    # them whole.
+    # Wine lists a folder only while its parent's path fits MAX_PATH: the parent stays short of it.
+    names = []
+    while len(windows_path(os.path.join(run.work, *names))) < 180:
+        names.append("level%d_%s" % (len(names), "x" * 40))
+    names.append("last_" + "x" * (280 - len(windows_path(os.path.join(run.work, *names)))))
+    os.makedirs(os.path.join(run.work, *names))
+    long_path = windows_path(os.path.join(run.work, *names))
+    check(len(long_path) >= 260, "the long folder's path has only %d bytes" % len(long_path))
     # Wine's browser takes the request to preselect the initial folder but selects nothing, so the
     # request itself is read from Wine's trace of the shell: BFFM_SETSELECTIONA, wParam TRUE, the path.
-    run.start(listing % (chooser % (titles[2], start, 0), run.title("Result")), environment={"WINEDEBUG": "trace+shell"})
-    run.drive("wait-child", titles[2], "press", "2", "gone")
-    stored = run.result()
-    check(stored == "/0\n", "cancelled, the folder chooser stored %r" % stored)
+    run.start(listing % ("".join(chooser % (title, start, n) for n, title in enumerate(titles[2:])),
+                         run.title("Result")), environment={"WINEDEBUG": "trace+shell"})
+    run.drive("wait-child", titles[2], "tree-select", FOLDER_TREE, tree_path[:-len("chosen")] + "|".join(names),
+              "press", "1", "gone")
+    run.drive("wait-child", titles[3], "press", "2", "gone")
+    chosen, cancelled = run.result().split("\n")
+    check(cancelled == "/0", "cancelled, the folder chooser stored %r" % cancelled)
+    check(chosen.endswith("/0") and long_path.startswith(chosen[:-2]) and len(chosen) >= 2 + 259,
+          "the long folder came back as %r" % chosen)
     run.finish(0)
     with open(os.path.join(run.work, "program-output.txt"), "rb") as f:
         trace = f.read().decode("latin-1")
+    check(re.search(r"SHGetPathFromIDListEx \(pidl=\w+,\w+,32768,0\)", trace) is not None,
+          "the path that filled MAX_PATH was not asked again with more room")
     requests = []
     for request in re.finditer(r"msg=0466 0x00000001 ", trace):
         parsed = re.compile(r'ParseDisplayName.*?=L"((?:[^"\\]|\\.)*)"').search(trace, request.end())
         requests.append(parsed.group(1) if parsed else None)
-    check(requests == [start.replace("\\", "\\\\")], "preselection requests %r" % requests)
-
+    check(requests == [start.replace("\\", "\\\\")] * 2, "preselection requests %r" % requests)
 
 def main():
     parser = argparse.ArgumentParser()
