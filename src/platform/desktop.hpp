@@ -1,5 +1,6 @@
-// The desktop: message boxes, the runtime's dialogs and information window, button captions and the
-// clipboard. One interface with a Win32, a console and a scripted implementation.
+// The desktop: message boxes, the runtime's dialogs and information window, button captions, the
+// clipboard and the file and folder choosers. One interface with a Win32, a console and a scripted
+// implementation.
 #pragma once
 
 #include <cstdint>
@@ -64,6 +65,43 @@ struct ListDialog {
     int height = 0;
 };
 
+// ---- Choosers --------------------------------------------------------------------------------------
+// The open-file, save-file and folder choosers of the file instructions.
+
+enum class FileChooserKind { open, save };
+enum class FileSelection { single, multiple };
+
+// One entry of a file chooser's type list: what the user reads, and the patterns it shows
+// ("*.txt;*.log").
+struct FileFilter {
+    std::string description;
+    std::string pattern;
+};
+
+struct FileChooser {
+    FileChooserKind kind = FileChooserKind::open;
+    std::string title;
+    std::vector<FileFilter> filters; // the first is selected when the chooser opens
+    std::string folder;              // where the chooser starts: the current directory
+    FileSelection selection = FileSelection::single;
+};
+
+// A confirmed file choice: one full path, or, for several files, their folder and then each name.
+using ChosenFiles = std::vector<std::string>;
+
+enum class FolderOutcome {
+    chosen,    // a folder with a file-system path
+    cancelled, // closed without a choice
+    no_path,   // an item without a file-system path (a virtual folder)
+    failed,    // the chooser could not be shown
+};
+
+struct FolderChoice {
+    FolderOutcome outcome = FolderOutcome::cancelled;
+    std::string path; // set when chosen
+};
+// ---- end of Choosers ----------------------------------------------------------------------------------
+
 class Desktop {
 public:
     virtual ~Desktop() = default;
@@ -81,6 +119,11 @@ public:
                                                         std::string_view default_text) = 0;
     virtual std::optional<std::string> run_editor_dialog(const EditorDialog& dialog) = 0;
     virtual std::optional<std::string> run_list_dialog(const ListDialog& dialog) = 0;
+
+    // Choosers: modal, without an owner window. A file chooser gives nothing when the user cancelled
+    // or it failed; the folder chooser starts with initial_folder selected.
+    virtual std::optional<ChosenFiles> run_file_chooser(const FileChooser& chooser) = 0;
+    virtual FolderChoice run_folder_chooser(std::string_view title, std::string_view initial_folder) = 0;
 
     // The non-modal information window: size and text, then visibility (variable 28).
     virtual void place_info_window(std::string_view text, int width, int height) = 0;

@@ -14,7 +14,8 @@ namespace {
 
 struct Answer {
     std::string verb;
-    std::string argument; // escapes already resolved
+    std::string argument;     // escapes already resolved
+    std::string raw_argument; // as written
 };
 
 std::string quoted(std::string_view text) {
@@ -71,6 +72,67 @@ const char* button_name(DialogButton button) {
     return "?";
 }
 
+// ---- Choosers ----------------------------------------------------------------------------------------
+
+// The paths of a "choose" answer: quoted texts with backslash escapes ("D:\\work" "one.txt"), or,
+// unquoted, the whole argument as one path. Nothing when a quote is left open or an escape is malformed.
+std::optional<std::vector<std::string>> chosen_paths(const Answer& answer) {
+    std::string_view raw = answer.raw_argument;
+    std::size_t first = raw.find_first_not_of(' ');
+    if (first == std::string_view::npos || raw[first] != '"') {
+        if (answer.argument.empty()) return std::nullopt;
+        return std::vector<std::string>{answer.argument};
+    }
+    std::vector<std::string> paths;
+    std::size_t at = first;
+    while (at < raw.size()) {
+        if (raw[at] == ' ') {
+            ++at;
+            continue;
+        }
+        if (raw[at] != '"') return std::nullopt;
+        std::size_t end = at + 1;
+        while (end < raw.size() && raw[end] != '"') end += raw[end] == '\\' ? 2 : 1;
+        if (end >= raw.size()) return std::nullopt;
+        std::optional<std::string> path = unescape_bytes(raw.substr(at + 1, end - at - 1));
+        if (!path) return std::nullopt;
+        paths.push_back(std::move(*path));
+        at = end + 1;
+    }
+    return paths;
+}
+
+std::string filter_list(const std::vector<FileFilter>& filters) {
+    std::string text;
+    for (const FileFilter& filter : filters)
+        text += (text.empty() ? "" : ",") + quoted(filter.description) + ":" + quoted(filter.pattern);
+    return "[" + text + "]";
+}
+
+std::string describe_files(const std::optional<ChosenFiles>& files, const std::string& note) {
+    std::string text = "cancelled";
+    if (files && files->size() == 1) {
+        text = quoted(files->front());
+    } else if (files) {
+        text.clear();
+        for (const std::string& piece : *files) text += (text.empty() ? "" : ",") + quoted(piece);
+        text = "[" + text + "]";
+    }
+    return note.empty() ? text : text + " (" + note + ")";
+}
+
+std::string describe_folder(const FolderChoice& choice, const std::string& note) {
+    std::string text;
+    switch (choice.outcome) {
+    case FolderOutcome::chosen: text = quoted(choice.path); break;
+    case FolderOutcome::cancelled: text = "cancelled"; break;
+    case FolderOutcome::no_path: text = "no path (virtual folder)"; break;
+    case FolderOutcome::failed: text = "failed"; break;
+    }
+    return note.empty() ? text : text + " (" + note + ")";
+}
+// ---- end of Choosers ----------------------------------------------------------------------------------
+
 class ScriptedDesktop final : public Desktop {
 public:
     ScriptedDesktop(std::string answer_text, std::unique_ptr<std::ostream> transcript_stream)
@@ -88,8 +150,8 @@ public:
             answer.verb =
                 line.substr(start, verb_end == std::string::npos ? std::string::npos : verb_end - start);
             if (verb_end != std::string::npos) {
-                std::optional<std::string> argument = unescape_bytes(line.substr(verb_end + 1));
-                answer.argument = argument.value_or(line.substr(verb_end + 1));
+                answer.raw_argument = line.substr(verb_end + 1);
+                answer.argument = unescape_bytes(answer.raw_argument).value_or(answer.raw_argument);
             }
             answers.push_back(std::move(answer));
         }
@@ -146,6 +208,25 @@ public:
         return result.answer;
     }
 
+    std::optional<ChosenFiles> run_file_chooser(const FileChooser& chooser) override {
+        std::string note;
+        std::optional<ChosenFiles> files = file_answer(chooser, note);
+        bool several = chooser.selection == FileSelection::multiple;
+        write(std::string("file_chooser kind=") + (chooser.kind == FileChooserKind::save ? "save" : "open") +
+              " title=" + quoted(chooser.title) + " filters=" + filter_list(chooser.filters) +
+              " folder=" + quoted(chooser.folder) + " selection=" + (several ? "multiple" : "single") +
+              " -> " + describe_files(files, note));
+        return files;
+    }
+
+    FolderChoice run_folder_chooser(std::string_view title, std::string_view initial_folder) override {
+        std::string note;
+        FolderChoice choice = folder_answer(initial_folder, note);
+        write("folder_chooser title=" + quoted(title) + " folder=" + quoted(initial_folder) + " -> " +
+              describe_folder(choice, note));
+        return choice;
+    }
+
     void place_info_window(std::string_view text, int width, int height) override {
         write("info_window text=" + quoted(text) + " size=" + std::to_string(width) + "x" +
               std::to_string(height));
@@ -197,6 +278,60 @@ private:
             return {std::nullopt, "no entry " + quoted(answer->argument)};
         }
         return cancelled_by(*answer);
+    }
+
+    // "choose PATH" picks one file; "choose FOLDER NAME NAME..." several, where the chooser allows
+    // more than one; "cancel" cancels.
+    std::optional<ChosenFiles> file_answer(const FileChooser& chooser, std::string& note) {
+        std::optional<Answer> answer = next_answer();
+        if (!answer) {
+            note = "no answer left";
+            return std::nullopt;
+        }
+        if (answer->verb != "choose") {
+            note = cancelled_by(*answer).note;
+            return std::nullopt;
+        }
+        std::optional<std::vector<std::string>> paths = chosen_paths(*answer);
+        if (!paths || paths->empty()) {
+            note = "no path in " + quoted(answer->raw_argument);
+            return std::nullopt;
+        }
+        if (paths->size() > 1 && chooser.selection == FileSelection::single) {
+            note = "several files for a single selection";
+            return std::nullopt;
+        }
+        if (paths->size() == 2) {
+            note = "several files are a folder and at least two names";
+            return std::nullopt;
+        }
+        return paths;
+    }
+
+    // "choose PATH" picks a folder, "ok" the one selected when the chooser opens, "virtual" an item
+    // without a file-system path; "cancel" cancels.
+    FolderChoice folder_answer(std::string_view initial_folder, std::string& note) {
+        std::optional<Answer> answer = next_answer();
+        if (!answer) {
+            note = "no answer left";
+            return {FolderOutcome::cancelled, {}};
+        }
+        if (answer->verb == "virtual") return {FolderOutcome::no_path, {}};
+        if (answer->verb == "ok") {
+            if (initial_folder.empty()) {
+                note = "no folder is selected";
+                return {FolderOutcome::cancelled, {}};
+            }
+            return {FolderOutcome::chosen, std::string(initial_folder)};
+        }
+        if (answer->verb == "choose") {
+            std::optional<std::vector<std::string>> paths = chosen_paths(*answer);
+            if (paths && paths->size() == 1) return {FolderOutcome::chosen, paths->front()};
+            note = "not one folder in " + quoted(answer->raw_argument);
+            return {FolderOutcome::cancelled, {}};
+        }
+        note = cancelled_by(*answer).note;
+        return {FolderOutcome::cancelled, {}};
     }
 
     static DialogOutcome cancelled_by(const Answer& answer) {

@@ -18,12 +18,25 @@
 //     metrics                report the screen metrics and whether visual styles are active
 //     resources PATH         report whether PATH has the icon 1000 and its file version
 //     theme 0|1              switch visual styles off or on for programs started afterwards
+//   for the choosers:
+//     wait-child TEXT [SECONDS]  wait for a visible top-level window with a control showing TEXT (the
+//                            folder browser, whose caption is the system's); it becomes current
+//     set-text-file ID PATH  set the text of a control to the bytes of a file (texts too long for a
+//                            command line)
+//     tree ID                report the items a tree view has loaded, depth first
+//     tree-select ID PATH    select an item of a tree view: PATH is item texts separated by "|", the
+//                            first the first loaded item with that text, each next one a child of the
+//                            one before, which is expanded to load its children
 //   A control ID is its id ("7") or its class and place among the controls of that class ("Edit:0").
 //   Exit status 0 when every command succeeded, 2 when one failed (the reason on standard error).
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -115,18 +128,25 @@ std::string text_of(HWND window) {
     return std::string(buffer.data(), copied > 0 ? static_cast<std::size_t>(copied) : 0);
 }
 
-void report_list_items(HWND list) {
+// The messages that read the entries of a list box or of a combo box's list.
+struct ItemMessages {
+    UINT count, selected, length, text;
+};
+constexpr ItemMessages list_box_items{LB_GETCOUNT, LB_GETCURSEL, LB_GETTEXTLEN, LB_GETTEXT};
+constexpr ItemMessages combo_box_items{CB_GETCOUNT, CB_GETCURSEL, CB_GETLBTEXTLEN, CB_GETLBTEXT};
+
+void report_list_items(HWND list, const ItemMessages& messages) {
     DWORD_PTR count = 0, selected = 0;
-    if (!send_with_timeout(list, LB_GETCOUNT, 0, 0, &count)) return;
-    send_with_timeout(list, LB_GETCURSEL, 0, 0, &selected);
+    if (!send_with_timeout(list, messages.count, 0, 0, &count)) return;
+    send_with_timeout(list, messages.selected, 0, 0, &selected);
     std::printf("  items count=%d selected=%d\n", static_cast<int>(count), static_cast<int>(selected));
     // Asked in UTF-16: Wine hands another process's list entries over in UTF-16 even to the ANSI call.
     for (DWORD_PTR i = 0; i < count; ++i) {
         DWORD_PTR length = 0;
-        SendMessageTimeoutW(list, LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, 3000, &length);
+        SendMessageTimeoutW(list, messages.length, i, 0, SMTO_ABORTIFHUNG, 3000, &length);
         std::vector<wchar_t> wide(length + 2);
         DWORD_PTR copied = 0;
-        SendMessageTimeoutW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide.data()), SMTO_ABORTIFHUNG,
+        SendMessageTimeoutW(list, messages.text, i, reinterpret_cast<LPARAM>(wide.data()), SMTO_ABORTIFHUNG,
                             3000, &copied);
         if (copied > length) copied = 0;
         std::string text;
@@ -155,7 +175,8 @@ BOOL CALLBACK report_control(HWND control, LPARAM parent_value) {
                 static_cast<unsigned long>(GetWindowLongA(control, GWL_STYLE)),
                 static_cast<unsigned long>(GetWindowLongA(control, GWL_EXSTYLE)),
                 IsWindowVisible(control) ? 1 : 0);
-    if (same_class(window_class, "ListBox")) report_list_items(control);
+    if (same_class(window_class, "ListBox")) report_list_items(control, list_box_items);
+    if (same_class(window_class, "ComboBox")) report_list_items(control, combo_box_items);
     return TRUE;
 }
 
@@ -327,6 +348,149 @@ void report_resources(const std::string& path) {
                 version[2], version[3]);
 }
 
+// ---- Choosers ----------------------------------------------------------------------------------------
+
+struct ChildTextSearch {
+    std::string text;
+    bool found = false;
+};
+
+BOOL CALLBACK match_child_text(HWND control, LPARAM search_value) {
+    auto* search = reinterpret_cast<ChildTextSearch*>(search_value);
+    if (text_of(control) != search->text) return TRUE;
+    search->found = true;
+    return FALSE;
+}
+
+BOOL CALLBACK match_window_with_child_text(HWND window, LPARAM search_value) {
+    auto* search = reinterpret_cast<WindowSearch*>(search_value);
+    if (!IsWindowVisible(window)) return TRUE;
+    ChildTextSearch child{search->title};
+    EnumChildWindows(window, match_child_text, reinterpret_cast<LPARAM>(&child));
+    if (!child.found) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+HWND wait_for_window_with_child_text(const std::string& text, double seconds) {
+    DWORD deadline = GetTickCount() + static_cast<DWORD>(seconds * 1000);
+    for (;;) {
+        WindowSearch search{text};
+        EnumWindows(match_window_with_child_text, reinterpret_cast<LPARAM>(&search));
+        if (search.found) return search.found;
+        if (static_cast<LONG>(GetTickCount() - deadline) >= 0)
+            throw Failure{"no window with a control showing \"" + text + "\""};
+        Sleep(50);
+    }
+}
+
+std::string file_bytes(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) throw Failure{"cannot read " + path};
+    std::string bytes;
+    char block[4096];
+    for (std::size_t count; (count = std::fread(block, 1, sizeof block, file)) > 0;)
+        bytes.append(block, count);
+    std::fclose(file);
+    return bytes;
+}
+
+// A tree view item is read through memory in the tree's own process: Wine, like Windows, does not
+// carry a tree view's item records across processes.
+class TreeReader {
+public:
+    explicit TreeReader(HWND tree) : tree(tree) {
+        DWORD process_id = 0;
+        GetWindowThreadProcessId(tree, &process_id);
+        process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process_id);
+        if (process == nullptr) throw Failure{"cannot open the tree's process"};
+        remote = VirtualAllocEx(process, nullptr, sizeof(TVITEMW) + text_room * sizeof(wchar_t),
+                                MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+        if (remote == nullptr) throw Failure{"cannot reserve memory in the tree's process"};
+    }
+    ~TreeReader() {
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+        CloseHandle(process);
+    }
+
+    HTREEITEM next(HTREEITEM item, UINT relation) const {
+        DWORD_PTR result = 0;
+        send_with_timeout(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item), &result);
+        return reinterpret_cast<HTREEITEM>(result);
+    }
+
+    // The item's text and whether it is selected.
+    std::pair<std::string, bool> read(HTREEITEM item) const {
+        auto* text_address = reinterpret_cast<wchar_t*>(static_cast<char*>(remote) + sizeof(TVITEMW));
+        TVITEMW record{};
+        record.mask = TVIF_TEXT | TVIF_STATE | TVIF_HANDLE;
+        record.hItem = item;
+        record.stateMask = TVIS_SELECTED;
+        record.pszText = text_address;
+        record.cchTextMax = text_room;
+        SIZE_T moved = 0;
+        WriteProcessMemory(process, remote, &record, sizeof record, &moved);
+        DWORD_PTR result = 0;
+        send_with_timeout(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote), &result);
+        ReadProcessMemory(process, remote, &record, sizeof record, &moved);
+        std::vector<wchar_t> wide(text_room + 1, L'\0');
+        ReadProcessMemory(process, text_address, wide.data(), text_room * sizeof(wchar_t), &moved);
+        int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, nullptr, 0, nullptr, nullptr);
+        std::string text(size > 0 ? static_cast<std::size_t>(size) : 1, '\0');
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, text.data(), size, nullptr, nullptr);
+        text.resize(std::strlen(text.c_str()));
+        return {text, (record.state & TVIS_SELECTED) != 0};
+    }
+
+    // Every loaded item, depth first, with its depth.
+    template <typename Visit> void walk(Visit visit) const {
+        std::vector<std::pair<HTREEITEM, int>> roots;
+        for (HTREEITEM root = next(nullptr, TVGN_ROOT); root != nullptr; root = next(root, TVGN_NEXT))
+            roots.push_back({root, 0});
+        std::vector<std::pair<HTREEITEM, int>> pending(roots.rbegin(), roots.rend());
+        while (!pending.empty()) {
+            auto [item, depth] = pending.back();
+            pending.pop_back();
+            if (!visit(item, depth)) return;
+            std::vector<std::pair<HTREEITEM, int>> children;
+            for (HTREEITEM child = next(item, TVGN_CHILD); child != nullptr; child = next(child, TVGN_NEXT))
+                children.push_back({child, depth + 1});
+            pending.insert(pending.end(), children.rbegin(), children.rend());
+        }
+    }
+
+    HTREEITEM find_path(const std::string& path) const {
+        HTREEITEM found = nullptr;
+        std::size_t start = 0;
+        for (;;) {
+            std::size_t bar = path.find('|', start);
+            std::string text = path.substr(start, bar == std::string::npos ? std::string::npos : bar - start);
+            if (found == nullptr) {
+                walk([&](HTREEITEM item, int) {
+                    if (read(item).first == text) found = item;
+                    return found == nullptr;
+                });
+            } else {
+                // Expanding lists a folder, which may take its time.
+                DWORD_PTR result = 0;
+                SendMessageTimeoutA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(found),
+                                    SMTO_ABORTIFHUNG, 60000, &result);
+                HTREEITEM child = next(found, TVGN_CHILD);
+                while (child != nullptr && read(child).first != text) child = next(child, TVGN_NEXT);
+                found = child;
+            }
+            if (found == nullptr || bar == std::string::npos) return found;
+            start = bar + 1;
+        }
+    }
+
+private:
+    static constexpr int text_room = 1024;
+    HWND tree;
+    HANDLE process = nullptr;
+    void* remote = nullptr;
+};
+
 void run(const std::vector<std::string>& arguments) {
     HWND current = nullptr;
     auto argument = [&](std::size_t& i) -> const std::string& {
@@ -409,6 +573,32 @@ void run(const std::vector<std::string>& arguments) {
             set_clipboard(unescaped(argument(i)));
         } else if (command == "clipboard-get") {
             std::printf("clipboard \"%s\"\n", escaped(clipboard()).c_str());
+        } else if (command == "wait-child") {
+            const std::string& text = argument(i);
+            current = wait_for_window_with_child_text(text, optional_seconds(i));
+            std::printf("found \"%s\"\n", escaped(text).c_str());
+        } else if (command == "set-text-file") {
+            HWND control = control_of(current, argument(i));
+            std::string text = file_bytes(argument(i));
+            DWORD_PTR result = 0;
+            if (!send_with_timeout(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), &result))
+                throw Failure{"the control did not take the text"};
+        } else if (command == "tree") {
+            TreeReader tree(control_of(current, argument(i)));
+            tree.walk([&](HTREEITEM item, int depth) {
+                auto [text, selected] = tree.read(item);
+                std::printf("  tree-item depth=%d selected=%d text=\"%s\"\n", depth, selected ? 1 : 0,
+                            escaped(text).c_str());
+                return true;
+            });
+        } else if (command == "tree-select") {
+            HWND control = control_of(current, argument(i));
+            std::string path = argument(i);
+            TreeReader tree(control);
+            HTREEITEM item = tree.find_path(path);
+            if (item == nullptr) throw Failure{"no tree item \"" + path + "\""};
+            DWORD_PTR result = 0;
+            send_with_timeout(control, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item), &result);
         } else {
             throw Failure{"unknown command " + command};
         }

@@ -49,9 +49,12 @@ def parse_report(output):
         elif line.startswith("  control "):
             windows[-1]["controls"].append(fields)
         elif line.startswith("  item "):
-            windows[-1]["items"].append(unescape(re.search(r'"(.*)"$', line).group(1)))
+            item = unescape(re.search(r'"(.*)"$', line).group(1))
+            windows[-1]["items"].append(item)
+            windows[-1]["controls"][-1]["items"].append(item)
         elif line.startswith("  items "):
             windows[-1]["selected"] = int(fields["selected"])
+            windows[-1]["controls"][-1].update(items=[], selected=int(fields["selected"]))
     return windows
 
 
@@ -91,11 +94,11 @@ class Run:
         check(packed.returncode == 0, "packing failed: %s" % packed.stderr.decode(errors="replace"))
         return program
 
-    def start(self, listing=None, program=None, arguments=()):
+    def start(self, listing=None, program=None, arguments=(), environment=None):
         program = program or self.pack(listing)
         self.output = open(os.path.join(self.work, "program-output.txt"), "wb")
         self.process = subprocess.Popen([WINE, program] + list(arguments), cwd=os.path.dirname(program),
-                                        env=self.environment,
+                                        env=dict(self.environment, **(environment or {})),
                                         stdin=subprocess.DEVNULL, stdout=self.output, stderr=subprocess.STDOUT)
 
     def drive(self, *commands, expect_failure=False):
@@ -480,6 +483,130 @@ def list_dialog(run):
     check(stored == "alpha/gamma///long item whole", "list answers %r" % stored)
     run.finish(0)
 
+
+# --- file and folder choosers --------------------------------------------------------------------------
+# Wine's common dialogs: the file name box is the ComboBoxEx32 0x47C (cmb13), the file types the combo
+# box 0x470 (cmb1), "Look in" the combo box 0x471 (cmb2). The folder browser's caption is the system's;
+# the title stands in a static control above its tree view (0x3741).
+FILE_NAME, FILE_TYPES, LOOK_IN, FOLDER_TREE = "1148", 0x470, 0x471, "14145"
+
+
+def windows_path(path):
+    return "Z:" + path.replace("/", "\\")
+
+
+@gui_test
+def file_choosers(run):
+    for name in ("one.txt", "two.txt"):
+        open(os.path.join(run.work, name), "w").close()
+    titles = [run.title("Chooser%d" % n) for n in range(1, 6)]
+    run.start("RRLR'4.4'\n"
+              "R022[31]'%s''Text files|*.txt|All files|*.*'\nR001[41][31]#'/'#[0]\n"
+              "R001[31]'stale'\nR022[31]'%s''Text files|*.txt|All files|*.*'\nR001[42][31]#'/'#[0]\n"
+              "R001[15]'1'\nR022[31]'%s''All files|*.*'\nR001[43][31]#'/'#[0]\n"
+              "R022[31]'%s''All files|*.*'\nR001[44][31]#'/'#[0]\n"
+              "R023[31]'%s'''\nR001[45][31]#'/'#[0]\n"
+              "R007'%s'[41]#[24]#[42]#[24]#[43]#[24]#[44]#[24]#[45]'OK'\nR009\n"
+              % (tuple(titles) + (run.title("Result"),)))
+    first = parse_report(run.drive("wait", titles[0], "show", "set-text", FILE_NAME, "typed.txt", "press", "1",
+                                   "gone"))[0]
+    types = control(first, FILE_TYPES, "ComboBox")
+    check(types["items"] == ["Text files", "All files"] and types["selected"] == 0, "file types %r" % types)
+    look_in = control(first, LOOK_IN, "ComboBox")
+    check(look_in["items"][look_in["selected"]] == os.path.basename(run.work),
+          "the chooser does not start in the current directory: %r" % look_in)
+    run.drive("wait", titles[1], "press", "2", "gone")
+    run.drive("wait", titles[2], "set-text", FILE_NAME, '"one.txt" "two.txt"', "press", "1", "gone")
+    run.drive("wait", titles[3], "set-text", FILE_NAME, "one.txt", "press", "1", "gone")
+    last = parse_report(run.drive("wait", titles[4], "show", "set-text", FILE_NAME, "saved.txt", "press", "1",
+                                  "gone"))[0]
+    check(control(last, FILE_TYPES, "ComboBox")["items"] == [], "an empty filter offers file types")
+    check(control(last, 1, "Button")["text"] == "&Save", "R023 shows no save dialog")
+    folder = windows_path(run.work)
+    expected = [folder + "\\typed.txt/0", "/-1", folder + "|one.txt|two.txt/0", folder + "\\one.txt/0",
+                folder + "\\saved.txt/0"]
+    stored = run.result().split("\n")
+    check(stored == expected, "choices %r, expected %r" % (stored, expected))
+    run.finish(0)
+
+
+@gui_test
+def file_chooser_choice_longer_than_its_first_room(run):
+    # 600 names of 120 bytes need more than the 64 KiB the dialog gets at first. Windows fails with
+    # FNERR_BUFFERTOOSMALL and Wine cuts the list; either way the dialog comes again with more room.
+    names = ["file%03d_%s.txt" % (i, "n" * 108) for i in range(600)]
+    folder = os.path.join(run.work, "many")
+    os.mkdir(folder)
+    for name in names:
+        open(os.path.join(folder, name), "w").close()
+    typed = os.path.join(run.work, "typed.txt")
+    with open(typed, "w") as f:
+        f.write(" ".join('"%s"' % name for name in names))
+    title = run.title("Many")
+    run.start("RRLR'4.4'\nR011'many'\nR001[15]'1'\nR022[31]'%s''All files|*.*'\nR025'..\\choice.txt'[31]\n"
+              "R007'%s'[0]'OK'\nR009\n" % (title, run.title("Result")))
+    for _ in range(2):
+        run.drive("wait", title, "set-text-file", FILE_NAME, windows_path(typed), "press", "1", "gone")
+    check(run.result() == "0", "the long choice was not confirmed")
+    run.finish(0)
+    with open(os.path.join(run.work, "choice.txt"), "rb") as f:
+        choice = f.read().decode("latin-1")
+    check(choice == "|".join([windows_path(folder)] + names) + "\r\n",
+          "the choice came back as %r..." % choice[:200])
+
+
+@gui_test
+def folder_chooser(run):
+    for name in ("start", "chosen"):
+        os.mkdir(os.path.join(run.work, name))
+    titles = [run.title("Folder%d" % n) for n in range(1, 5)]
+    start = windows_path(os.path.join(run.work, "start"))
+    listing = "RRLR'4.4'\n%sR007'%s'[40]#[24]#[41]'OK'\nR009\n"
+    chooser = "R001[31]'stale'\nR037[31]'%s''%s'\nR001[4%d][31]#'/'#[0]\n"
+    run.start(listing % ("".join(chooser % (title, start, n) for n, title in enumerate(titles[:2])),
+                         run.title("Result")))
+    tree_path = "|".join(["My Computer", " (Z:)"] + run.work.strip("/").split("/") + ["chosen"])
+    first = parse_report(run.drive("wait-child", titles[0], "show", "tree-select", FOLDER_TREE, tree_path,
+                                   "press", "1", "gone"))[0]
+    check(first["title"] == "Browse for Folder", "folder browser caption %r" % first["title"])
+    run.drive("wait-child", titles[1], "tree-select", FOLDER_TREE, "My Computer", "press", "1", "gone")
+    stored = run.result().split("\n")
+    expected = [windows_path(os.path.join(run.work, "chosen")) + "/0", "/-1"]
+    check(stored == expected, "folders %r, expected %r" % (stored, expected))
+    run.finish(0)
+
+    # A folder whose path is longer than MAX_PATH: the ANSI call cannot hold it, so the wide call is asked
+    # with room for the longest path. Wine's shell cuts such paths to 259 bytes itself; Windows gives
+    # them whole.
+    # Wine lists a folder only while its parent's path fits MAX_PATH: the parent stays short of it.
+    names = []
+    while len(windows_path(os.path.join(run.work, *names))) < 180:
+        names.append("level%d_%s" % (len(names), "x" * 40))
+    names.append("last_" + "x" * (280 - len(windows_path(os.path.join(run.work, *names)))))
+    os.makedirs(os.path.join(run.work, *names))
+    long_path = windows_path(os.path.join(run.work, *names))
+    check(len(long_path) >= 260, "the long folder's path has only %d bytes" % len(long_path))
+    # Wine's browser takes the request to preselect the initial folder but selects nothing, so the
+    # request itself is read from Wine's trace of the shell: BFFM_SETSELECTIONA, wParam TRUE, the path.
+    run.start(listing % ("".join(chooser % (title, start, n) for n, title in enumerate(titles[2:])),
+                         run.title("Result")), environment={"WINEDEBUG": "trace+shell"})
+    run.drive("wait-child", titles[2], "tree-select", FOLDER_TREE, tree_path[:-len("chosen")] + "|".join(names),
+              "press", "1", "gone")
+    run.drive("wait-child", titles[3], "press", "2", "gone")
+    chosen, cancelled = run.result().split("\n")
+    check(cancelled == "/0", "cancelled, the folder chooser stored %r" % cancelled)
+    check(chosen.endswith("/0") and long_path.startswith(chosen[:-2]) and len(chosen) >= 2 + 259,
+          "the long folder came back as %r" % chosen)
+    run.finish(0)
+    with open(os.path.join(run.work, "program-output.txt"), "rb") as f:
+        trace = f.read().decode("latin-1")
+    check(re.search(r"SHGetPathFromIDListEx \(pidl=\w+,\w+,32768,0\)", trace) is not None,
+          "the path that filled MAX_PATH was not asked again with more room")
+    requests = []
+    for request in re.finditer(r"msg=0466 0x00000001 ", trace):
+        parsed = re.compile(r'ParseDisplayName.*?=L"((?:[^"\\]|\\.)*)"').search(trace, request.end())
+        requests.append(parsed.group(1) if parsed else None)
+    check(requests == [start.replace("\\", "\\\\")] * 2, "preselection requests %r" % requests)
 
 def main():
     parser = argparse.ArgumentParser()

@@ -7,6 +7,7 @@
 
 #include "core/numbers.hpp"
 #include "platform/desktop.hpp"
+#include "platform/posix/console_choosers.hpp"
 
 namespace korvex {
 namespace {
@@ -155,6 +156,18 @@ public:
             if (choice >= 1 && static_cast<std::size_t>(choice) <= dialog.items.size())
                 return dialog.items[choice - 1];
         }
+    }
+
+    // Choosers: the paths are typed; without a terminal they count as cancelled.
+    std::optional<ChosenFiles> run_file_chooser(const FileChooser& chooser) override {
+        console::print_file_chooser(chooser, std::cout);
+        if (!has_terminal()) return std::nullopt;
+        return console::ask_for_files(chooser, std::cout, read_line);
+    }
+    FolderChoice run_folder_chooser(std::string_view title, std::string_view initial_folder) override {
+        console::print_folder_chooser(title, initial_folder, std::cout);
+        if (!has_terminal()) return {FolderOutcome::cancelled, {}};
+        return console::ask_for_folder(initial_folder, std::cout, read_line);
     }
 
     // The information window's text is printed when it comes into view and when it changes in view.

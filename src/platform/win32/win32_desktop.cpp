@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/desktop.hpp"
+#include "platform/win32/choosers_win32.hpp"
 
 namespace korvex {
 namespace {
@@ -94,6 +95,13 @@ public:
                                                 std::string_view default_text) override;
     std::optional<std::string> run_editor_dialog(const EditorDialog& dialog) override;
     std::optional<std::string> run_list_dialog(const ListDialog& dialog) override;
+
+    std::optional<ChosenFiles> run_file_chooser(const FileChooser& chooser) override {
+        return win32::show_file_chooser(chooser);
+    }
+    FolderChoice run_folder_chooser(std::string_view title, std::string_view initial_folder) override {
+        return win32::show_folder_chooser(title, initial_folder);
+    }
 
     void place_info_window(std::string_view text, int width, int height) override;
     void set_info_window_visible(bool visible) override;
@@ -408,6 +416,12 @@ public:
     }
     std::optional<std::string> run_list_dialog(const ListDialog& dialog) override {
         return inner->run_list_dialog(dialog);
+    }
+    std::optional<ChosenFiles> run_file_chooser(const FileChooser& chooser) override {
+        return inner->run_file_chooser(chooser);
+    }
+    FolderChoice run_folder_chooser(std::string_view title, std::string_view initial_folder) override {
+        return inner->run_folder_chooser(title, initial_folder);
     }
     void place_info_window(std::string_view text, int width, int height) override {
         inner->place_info_window(text, width, height);

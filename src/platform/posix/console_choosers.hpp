@@ -1,0 +1,29 @@
+// The file and folder choosers of the console desktop: what they print, and the paths typed at their
+// prompt turned into what a chooser answers.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "platform/desktop.hpp"
+
+namespace korvex::console {
+
+// One typed line; nothing at the end of input.
+using LineReader = std::function<std::optional<std::string>()>;
+
+void print_file_chooser(const FileChooser& chooser, std::ostream& out);
+// Reads until a line names a file (or, with multiple selection, files in one folder), or the input
+// ends; an empty line cancels. Relative paths are taken from the chooser's folder.
+std::optional<ChosenFiles> ask_for_files(const FileChooser& chooser, std::ostream& out,
+                                         const LineReader& read_line);
+
+void print_folder_chooser(std::string_view title, std::string_view initial_folder, std::ostream& out);
+// Reads until a line names an existing directory, or the input ends; an empty line takes the initial
+// folder.
+FolderChoice ask_for_folder(std::string_view initial_folder, std::ostream& out, const LineReader& read_line);
+
+} // namespace korvex::console
