@@ -156,19 +156,22 @@ std::string utf8_of_latin1(std::string_view text) {
 } // namespace
 
 struct X11Keyboard::Connection {
+    Connection(const XLibrary& x, Display* display)
+        : x(x), display(display), root(x.default_root_window(display)),
+          net_wm_name(x.intern_atom(display, "_NET_WM_NAME", False)),
+          net_client_list_stacking(x.intern_atom(display, "_NET_CLIENT_LIST_STACKING", False)),
+          net_supported(x.intern_atom(display, "_NET_SUPPORTED", False)),
+          net_active_window(x.intern_atom(display, "_NET_ACTIVE_WINDOW", False)) {}
+    ~Connection() { x.close_display(display); }
+
     const XLibrary& x;
     Display* display;
     Window root;
-
-    ~Connection() { x.close_display(display); }
-
-    // An atom the server already knows; None when no client ever named it.
-    Atom existing_atom(const char* name) { return x.intern_atom(display, name, True); }
+    Atom net_wm_name, net_client_list_stacking, net_supported, net_active_window;
 
     // A property's bytes (8-bit format) or its 32-bit items as longs; nothing when the window lacks it.
     template <typename Item>
     std::optional<std::vector<Item>> property(Window window, Atom name, int wanted_format) {
-        if (name == None) return std::nullopt;
         Atom type = None;
         int format = 0;
         unsigned long count = 0, remaining = 0;
@@ -192,8 +195,7 @@ struct X11Keyboard::Connection {
     }
 
     bool has_title(Window window, std::string_view title, std::string_view utf8_title) {
-        if (std::optional<std::string> name = text_property(window, existing_atom("_NET_WM_NAME")))
-            return *name == utf8_title;
+        if (std::optional<std::string> name = text_property(window, net_wm_name)) return *name == utf8_title;
         std::optional<std::string> name = text_property(window, XA_WM_NAME);
         return name && *name == title;
     }
@@ -213,8 +215,7 @@ struct X11Keyboard::Connection {
     // the root's children, each followed by its own children (a window manager's frame holds the
     // program's window).
     std::vector<Window> top_level_windows() {
-        std::optional<std::vector<long>> managed =
-            property<long>(root, existing_atom("_NET_CLIENT_LIST_STACKING"), 32);
+        std::optional<std::vector<long>> managed = property<long>(root, net_client_list_stacking, 32);
         if (managed && !managed->empty()) return std::vector<Window>(managed->rbegin(), managed->rend());
         std::vector<Window> windows;
         std::vector<Window> stacked = children(root);
@@ -227,9 +228,8 @@ struct X11Keyboard::Connection {
     }
 
     bool manager_supports(Atom feature) {
-        std::optional<std::vector<long>> supported =
-            property<long>(root, existing_atom("_NET_SUPPORTED"), 32);
-        if (!supported || feature == None) return false;
+        std::optional<std::vector<long>> supported = property<long>(root, net_supported, 32);
+        if (!supported) return false;
         for (long item : *supported)
             if (static_cast<Atom>(item) == feature) return true;
         return false;
@@ -263,7 +263,7 @@ X11Keyboard::Connection* X11Keyboard::connection() {
         return nullptr;
     }
     x->set_error_handler(ignore_error);
-    open_connection.reset(new Connection{*x, display, x->default_root_window(display)});
+    open_connection = std::make_unique<Connection>(*x, display);
     return open_connection.get();
 }
 
@@ -282,12 +282,11 @@ void X11Keyboard::bring_to_front(ForeignWindow window) {
     const XLibrary& x = x11->x;
     Window target = static_cast<Window>(window);
     x.map_raised(x11->display, target);
-    Atom activate = x11->existing_atom("_NET_ACTIVE_WINDOW");
-    if (x11->manager_supports(activate)) {
+    if (x11->manager_supports(x11->net_active_window)) {
         XEvent event{};
         event.xclient.type = ClientMessage;
         event.xclient.window = target;
-        event.xclient.message_type = activate;
+        event.xclient.message_type = x11->net_active_window;
         event.xclient.format = 32;
         event.xclient.data.l[0] = 2; // asked for by a tool acting for the user
         event.xclient.data.l[1] = CurrentTime;
