@@ -1,11 +1,12 @@
 // The desktop: message boxes, the runtime's dialogs and information window, button captions, the
-// clipboard and the file and folder choosers. One interface with a Win32, a console and a scripted
-// implementation.
+// clipboard, the file and folder choosers, and keystrokes to other programs' windows. One interface
+// with a Win32, a console and a scripted implementation.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -101,10 +102,82 @@ struct FolderChoice {
     std::string path; // set when chosen
 };
 // ---- end of Choosers ----------------------------------------------------------------------------------
+// --- Keystrokes ------------------------------------------------------------------------------------
+
+// A top-level window of another program, as the desktop identifies it; no_window when there is none.
+using ForeignWindow = std::uintptr_t;
+inline constexpr ForeignWindow no_window = 0;
+
+enum class KeyDirection : std::uint8_t { press, release };
+
+// One injected key event: a virtual-key code (Windows numbering) pressed or released.
+struct KeyEvent {
+    std::uint8_t code = 0;
+    KeyDirection direction = KeyDirection::press;
+};
+
+// Virtual-key codes the keystroke code names.
+namespace virtual_key {
+inline constexpr std::uint8_t backspace = 0x08;
+inline constexpr std::uint8_t tab = 0x09;
+inline constexpr std::uint8_t enter = 0x0D;
+inline constexpr std::uint8_t shift = 0x10;
+inline constexpr std::uint8_t ctrl = 0x11;
+inline constexpr std::uint8_t alt = 0x12;
+inline constexpr std::uint8_t caps_lock = 0x14;
+inline constexpr std::uint8_t space = 0x20;
+inline constexpr std::uint8_t left = 0x25;
+inline constexpr std::uint8_t up = 0x26;
+inline constexpr std::uint8_t right = 0x27;
+inline constexpr std::uint8_t down = 0x28;
+inline constexpr std::uint8_t multiply = 0x6A;
+inline constexpr std::uint8_t add = 0x6B;
+inline constexpr std::uint8_t subtract = 0x6D;
+inline constexpr std::uint8_t divide = 0x6F;
+inline constexpr std::uint8_t f1 = 0x70;
+inline constexpr std::uint8_t comma = 0xBC;
+inline constexpr std::uint8_t period = 0xBE;
+} // namespace virtual_key
+
+// Where the keyboard layout puts a character: the key, and the modifiers to hold down for it
+// (bit 0 Shift, bit 1 Ctrl, bit 2 Alt), as the layout lookup of Windows reports them.
+struct LayoutKey {
+    std::uint8_t code = 0;
+    std::uint8_t shift_state = 0;
+};
+namespace shift_state {
+inline constexpr std::uint8_t shift = 1;
+inline constexpr std::uint8_t ctrl = 2;
+inline constexpr std::uint8_t alt = 4;
+} // namespace shift_state
+
+// The US keyboard layout for the ASCII bytes but 0x1C to 0x1F and 0x7F; nothing for any other byte.
+// The layout of every desktop but the Win32 one.
+std::optional<LayoutKey> us_layout_key(unsigned char byte);
+
+// A readable name of a key for transcripts ("A", "7", "shift", "enter", "F5", "comma"; "#233" for a
+// code without one).
+std::string key_name(std::uint8_t code);
+
+// --- The desktop -----------------------------------------------------------------------------------
 
 class Desktop {
 public:
     virtual ~Desktop() = default;
+
+    // --- Keystrokes: find another program's window, bring it forward, type into it.
+    // The first top-level window whose whole title is title; no_window when none has it.
+    virtual ForeignWindow find_window(std::string_view title) = 0;
+    // Brings the window to the front in its normal state (a minimised window is restored); nothing
+    // happens for no_window.
+    virtual void bring_to_front(ForeignWindow window) = 0;
+    // The key that types byte in the desktop's keyboard layout; nothing when the layout has none.
+    virtual std::optional<LayoutKey> layout_key(unsigned char byte) = 0;
+    // Injects the events in order, without pauses, into the input stream; they go to whichever window
+    // has the keyboard focus, normally the window brought to the front.
+    virtual void send_key_events(ForeignWindow window, std::span<const KeyEvent> events) = 0;
+
+    // --- Boxes, dialogs, captions and the clipboard.
 
     // Shows a modal box; returns the pressed button's code, or button_code::none when it cannot be shown.
     virtual int message_box(std::string_view text, std::string_view title, std::uint32_t style) = 0;

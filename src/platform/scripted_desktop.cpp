@@ -1,5 +1,6 @@
 // The scripted desktop: answers come in order from an answer file, and every operation is written as
-// one line to a transcript, so a program runs unattended and its conversation can be checked.
+// one line to a transcript, so a program runs unattended and its conversation can be checked. The
+// other programs' windows that keystrokes can reach are those the answer file declares.
 #include <deque>
 #include <fstream>
 #include <sstream>
@@ -20,6 +21,12 @@ struct Answer {
 
 std::string quoted(std::string_view text) {
     return "\"" + escape_bytes(text) + "\"";
+}
+
+// A text written between double quotes in the answer file, without them.
+std::string unquoted(const std::string& text) {
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') return text.substr(1, text.size() - 2);
+    return text;
 }
 
 // What a dialog run gave, and why it was cancelled when the answer file did not fit the dialog.
@@ -153,10 +160,35 @@ public:
                 answer.raw_argument = line.substr(verb_end + 1);
                 answer.argument = unescape_bytes(answer.raw_argument).value_or(answer.raw_argument);
             }
-            answers.push_back(std::move(answer));
+            if (answer.verb == "window")
+                window_titles.push_back(unquoted(answer.argument));
+            else
+                answers.push_back(std::move(answer));
         }
     }
 
+    // --- Keystrokes: windows by the titles declared ("window TITLE"), numbered from 1 in their order.
+    ForeignWindow find_window(std::string_view title) override {
+        for (std::size_t i = 0; i < window_titles.size(); ++i)
+            if (window_titles[i] == title) return i + 1;
+        write("keys window=" + quoted(title) + " -> no such window");
+        return no_window;
+    }
+
+    void bring_to_front(ForeignWindow) override {}
+
+    std::optional<LayoutKey> layout_key(unsigned char byte) override { return us_layout_key(byte); }
+
+    // One line per instruction: "keys window="T" events=[shift+ A+ A- shift-]", + pressed, - released.
+    void send_key_events(ForeignWindow window, std::span<const KeyEvent> events) override {
+        std::string line = "keys window=" + quoted(window_titles.at(window - 1)) + " events=[";
+        for (std::size_t i = 0; i < events.size(); ++i)
+            line += (i > 0 ? " " : "") + key_name(events[i].code) +
+                    (events[i].direction == KeyDirection::press ? "+" : "-");
+        write(line + "]");
+    }
+
+    // --- Boxes, dialogs, captions and the clipboard.
     int message_box(std::string_view text, std::string_view title, std::uint32_t style) override {
         int code = closing_code(style);
         if (std::optional<Answer> answer = next_answer()) {
@@ -344,6 +376,7 @@ private:
     }
 
     std::deque<Answer> answers;
+    std::vector<std::string> window_titles;
     std::unique_ptr<std::ostream> transcript;
     std::string clipboard;
 };

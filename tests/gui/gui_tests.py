@@ -3,7 +3,7 @@
 on the Win32 desktop (no KORVEX_DESKTOP), drives its windows and message boxes with the GUI test driver
 (tests/gui/driver.cpp) and checks what the windows showed, what the script stored and the exit status.
 
-  gui_tests.py --packer KXPACK --runtime KORVEX.EXE --driver DRIVER.EXE TEST_NAME
+  gui_tests.py --packer KXPACK --runtime KORVEX.EXE --driver DRIVER.EXE [--key-target KEY_TARGET.EXE] TEST_NAME
 
 Scripts report what they stored through a last message box titled "Result <test>", whose text the
 driver reads. Titles carry the test's name, so tests may run side by side on one Wine desktop.
@@ -15,6 +15,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 
 WINE = os.environ.get("KORVEX_WINE", "wine")
 TESTS = {}
@@ -75,6 +76,7 @@ class Run:
         self.name = name
         self.work = tempfile.mkdtemp(prefix="korvex-gui-")
         self.process = None
+        self.helpers = []
         self.environment = dict(os.environ)
         self.environment.pop("KORVEX_DESKTOP", None)
         self.environment.setdefault("WINEDEBUG", "-all")
@@ -100,6 +102,12 @@ class Run:
         self.process = subprocess.Popen([WINE, program] + list(arguments), cwd=os.path.dirname(program),
                                         env=dict(self.environment, **(environment or {})),
                                         stdin=subprocess.DEVNULL, stdout=self.output, stderr=subprocess.STDOUT)
+
+    def start_helper(self, *arguments):
+        """Another Windows program beside the runtime, ended at the latest when the test ends."""
+        output = open(os.path.join(self.work, "helper-output-%d.txt" % len(self.helpers)), "wb")
+        self.helpers.append(subprocess.Popen([WINE] + list(arguments), cwd=self.work, env=self.environment,
+                                             stdin=subprocess.DEVNULL, stdout=output, stderr=subprocess.STDOUT))
 
     def drive(self, *commands, expect_failure=False):
         # Output to a file: Wine's helper processes may keep a pipe open after the driver ends.
@@ -127,9 +135,10 @@ class Run:
         check(status == expected_exit, "exit status %d, expected %d" % (status, expected_exit))
 
     def close(self):
-        if self.process and self.process.poll() is None:
-            self.process.kill()
-            self.process.wait()
+        for process in [self.process] + self.helpers:
+            if process and process.poll() is None:
+                process.kill()
+                process.wait()
         shutil.rmtree(self.work, ignore_errors=True)
 
 
@@ -608,11 +617,43 @@ def folder_chooser(run):
         requests.append(parsed.group(1) if parsed else None)
     check(requests == [start.replace("\\", "\\\\")] * 2, "preselection requests %r" % requests)
 
+
+
+# --- keystrokes to another program ----------------------------------------------------------------
+
+@gui_test
+def keystrokes_to_another_program(run):
+    check(run.options.key_target and os.path.exists(run.options.key_target), "the key target program is missing")
+    title = run.title("Key target")
+    run.start_helper(run.options.key_target, title, "minimized")
+    run.drive("wait", title)
+    # A part of the title finds no window: nothing is typed, although the target has the focus then.
+    # The results go to a file, not to a box: a box would take the focus from keys not yet taken.
+    # No parentheses: the layout lookup of Wine finds no key for them on its virtual X server.
+    run.start("RRLR'4.4'\nR033'%s''Hello, World! 42~t~r#270x#016[a_b=c;]~~+-*/.'\nR025'result.txt'[0]\n"
+              "R033'%s''zzz'\nR025'result.txt'[0]\nR009\n" % (title, title[:-1]))
+    run.finish(0)
+    with open(os.path.join(run.work, "result.txt"), "rb") as f:
+        stored = f.read()
+    check(stored == b"0\r\n-1\r\n", "R033 reported %r, expected 0 for the whole title and -1 for a part of it" % stored)
+    expected = "Hello, World! 42\t\r\nX[a_b=c;]~+-*/."
+    for _ in range(50):
+        target = parse_report(run.drive("wait", title, "show"))[0]
+        typed = control(target, 100, "Edit")["text"]
+        if typed == expected:
+            break
+        time.sleep(0.2)
+    check(typed == expected, "the target's edit control holds %r, expected %r" % (typed, expected))
+    check(not int(target["style"], 16) & 0x20000000, "the target window stayed minimised")
+    run.drive("wait", title, "close")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--packer", required=True)
     parser.add_argument("--runtime", required=True)
     parser.add_argument("--driver", required=True)
+    parser.add_argument("--key-target", help="the Windows program that keystroke tests type into")
     parser.add_argument("--list", action="store_true", help="print the test names")
     parser.add_argument("test", nargs="?")
     options = parser.parse_args()

@@ -1,5 +1,6 @@
 // The console desktop: boxes and dialogs on the terminal. Without a terminal on standard input a box
-// cannot be answered and gives 0, and a dialog counts as cancelled.
+// cannot be answered and gives 0, and a dialog counts as cancelled. Keystrokes go to the windows of
+// the X display, when there is one.
 #include <cctype>
 #include <cstdio>
 #include <iostream>
@@ -8,6 +9,7 @@
 #include "core/numbers.hpp"
 #include "platform/desktop.hpp"
 #include "platform/posix/console_choosers.hpp"
+#include "platform/posix/x11_keys.hpp"
 
 namespace korvex {
 namespace {
@@ -78,6 +80,19 @@ std::optional<std::string> read_editor_text(const std::string& shown) {
 
 class ConsoleDesktop final : public Desktop {
 public:
+    // --- Keystrokes: through the X display, typed with the US layout.
+    ForeignWindow find_window(std::string_view title) override { return x11.find_window(title); }
+    void bring_to_front(ForeignWindow window) override { x11.bring_to_front(window); }
+    std::optional<LayoutKey> layout_key(unsigned char byte) override { return us_layout_key(byte); }
+    void send_key_events(ForeignWindow, std::span<const KeyEvent> events) override {
+        x11.send_key_events(events);
+    }
+
+private:
+    X11Keyboard x11;
+
+public:
+    // --- Boxes, dialogs, captions and the clipboard.
     // A button's number or first letter picks it; Enter alone takes a box's only button. Any other
     // answer is named as none of the box's keys, and the box asks again.
     int message_box(std::string_view text, std::string_view title, std::uint32_t style) override {

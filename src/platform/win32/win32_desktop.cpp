@@ -1,12 +1,13 @@
 // The Win32 desktop: the window class "KX4RTL", the four hidden windows (input, editor, list and
-// information window) with their one window procedure and modal loop, message boxes, button captions
-// and the clipboard in CF_TEXT.
+// information window) with their one window procedure and modal loop, message boxes, button captions,
+// the clipboard in CF_TEXT, and keystrokes to other programs' windows (keys_win32.cpp).
 #include <windows.h>
 
 #include <vector>
 
 #include "platform/desktop.hpp"
 #include "platform/win32/choosers_win32.hpp"
+#include "platform/win32/keys_win32.hpp"
 
 namespace korvex {
 namespace {
@@ -79,6 +80,16 @@ class Win32Desktop final : public Desktop {
 public:
     // Registers the class and creates the hidden windows; false when the class cannot be registered.
     bool create_dialog_windows();
+
+    // --- Keystrokes.
+    ForeignWindow find_window(std::string_view title) override { return win32::find_window(title); }
+    void bring_to_front(ForeignWindow window) override { win32::bring_to_front(window); }
+    std::optional<LayoutKey> layout_key(unsigned char byte) override { return win32::layout_key(byte); }
+    void send_key_events(ForeignWindow, std::span<const KeyEvent> events) override {
+        win32::send_key_events(events);
+    }
+
+    // --- Boxes, dialogs, captions and the clipboard.
 
     int message_box(std::string_view text, std::string_view title, std::uint32_t style) override {
         return MessageBoxA(nullptr, std::string(text).c_str(), std::string(title).c_str(), style);
@@ -398,6 +409,13 @@ class DesktopWithWindows final : public Desktop {
 public:
     DesktopWithWindows(std::unique_ptr<Win32Desktop> windows, std::unique_ptr<Desktop> inner)
         : windows(std::move(windows)), inner(std::move(inner)) {}
+
+    ForeignWindow find_window(std::string_view title) override { return inner->find_window(title); }
+    void bring_to_front(ForeignWindow window) override { inner->bring_to_front(window); }
+    std::optional<LayoutKey> layout_key(unsigned char byte) override { return inner->layout_key(byte); }
+    void send_key_events(ForeignWindow window, std::span<const KeyEvent> events) override {
+        inner->send_key_events(window, events);
+    }
 
     int message_box(std::string_view text, std::string_view title, std::uint32_t style) override {
         return inner->message_box(text, title, style);
