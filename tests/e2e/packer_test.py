@@ -152,6 +152,18 @@ def check(work):
                "run: status %d, args %r" % (ran.returncode, read(os.path.join(work, "args.txt"))))
         expect(not any(name.startswith("kxpack-run-") for name in os.listdir(tempfile.gettempdir())),
                "the temporary program was left")
+        # --list --explain names each record's instruction in a comment and packs back to the same program.
+        write(listing, b"R001[31]'x'\nR0IF[31]='R001'R004end\nXXXX\nRLBLend\n")
+        expect(run(listing, "-o", program).returncode == 0, "packing for --explain")
+        explained = run("--list", program, "--explain")
+        text = explained.stdout
+        expect(b"# 2: R0IF one-line if, then R004 jump\n" in text and b"# 3: unknown instruction" in text,
+               "explained: %r" % text)
+        relisted = os.path.join(work, "relisted.kxs")
+        write(relisted, text)
+        second = os.path.join(work, "second")
+        expect(run(relisted, "-o", second).returncode == 0 and read(second) == read(program),
+               "the explained listing packs to another program")
 
     elif CASE == "usage":
         result = run()

@@ -13,7 +13,10 @@
 #include <vector>
 
 #include "checks.hpp"
+#include "core/opcodes.hpp"
 #include "core/script_image.hpp"
+#include "core/script_index.hpp"
+#include "core/variable_store.hpp"
 #include "listing.hpp"
 #include "platform/output_file.hpp"
 #include "platform/process.hpp"
@@ -36,7 +39,7 @@ const char* usage_text =
     "stream)\n"
     "       kxpack [--strict] --check LISTING                     check a listing without packing it\n"
     "       kxpack [--runtime RUNTIME] --run LISTING [ARGS...]    pack to a temporary program and run it\n"
-    "       kxpack --list PROGRAM [--offset N]                    print the records of a program\n"
+    "       kxpack --list PROGRAM [--explain] [--offset N]        print the records of a program\n"
     "       kxpack --extract PROGRAM -o STREAM [--offset N]       write the raw stream of a program\n";
 
 // Reads with the C streams, which report a read error (a directory, an unreadable device) rather than
@@ -221,13 +224,34 @@ int pack_and_run(const std::string& runtime_path, const std::string& input,
     return *status > 255 ? 128 + (*status - 256) : *status;
 }
 
-int list(const std::string& program_path, std::optional<std::uint64_t> offset) {
+// A comment line before a record: its number and what its instruction is, through one-line ifs, as
+// the runtime decodes it.
+std::string explanation(std::size_t number, const std::string& record) {
+    std::string text = "# " + std::to_string(number) + ":";
+    DecodedProgram program;
+    program.bytes = record;
+    VariableStore variables;
+    for (std::size_t index = decode_record(program, record, variables, nullptr);;) {
+        const DecodedRecord& decoded = program.records[index];
+        if (decoded.opcode == Opcode::unknown) return text + " unknown instruction, skipped";
+        const InstructionInfo info = instruction_info(decoded.opcode);
+        text += " " + std::string(info.code) + " " + std::string(info.name);
+        if (decoded.opcode != Opcode::R0IF) return text;
+        text += ", then";
+        index = static_cast<std::size_t>(decoded.target);
+    }
+}
+
+int list(const std::string& program_path, std::optional<std::uint64_t> offset, bool explain) {
     std::string program = read_file(program_path);
     std::size_t start = stream_start_of(program_path, program, offset);
     listing::SplitStream split = listing::split_stream(std::string_view(program).substr(start));
     std::cout << "# " << split.records.size() << " records from " << program_path << " at offset " << start
               << "\n";
-    for (const std::string& record : split.records) std::cout << listing::line_of(record) << "\n";
+    for (std::size_t i = 0; i < split.records.size(); ++i) {
+        if (explain) std::cout << explanation(i + 1, split.records[i]) << "\n";
+        std::cout << listing::line_of(split.records[i]) << "\n";
+    }
     if (!std::cout.flush()) throw Failure{exit_file_error, "the standard output cannot be written"};
     if (!split.terminated)
         std::cerr << "kxpack: " << program_path << ": " << split.trailing.size()
@@ -262,6 +286,7 @@ int run(int argc, char** argv) {
     std::optional<std::uint64_t> offset;
     bool raw = false;
     bool strict = false;
+    bool explain = false;
     std::vector<std::string> program_arguments;
     std::vector<std::string> arguments(argv + 1, argv + argc);
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -284,7 +309,9 @@ int run(int argc, char** argv) {
             mode = "run", input = value();
             program_arguments.assign(arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1, arguments.end());
             break;
-        } else if (argument == "--list")
+        } else if (argument == "--explain")
+            explain = true;
+        else if (argument == "--list")
             mode = "list", input = value();
         else if (argument == "--extract")
             mode = "extract", input = value();
@@ -301,7 +328,7 @@ int run(int argc, char** argv) {
             throw Failure{exit_usage, "more than one input"};
     }
     if (input.empty()) throw Failure{exit_usage, "no input given"};
-    if (mode == "list") return list(input, offset);
+    if (mode == "list") return list(input, offset, explain);
     if (mode == "check") return check(input, strict);
     if (mode == "run") return pack_and_run(runtime_path, input, program_arguments, strict);
     if (output.empty()) throw Failure{exit_usage, "no output given (-o)"};
