@@ -113,9 +113,11 @@ public:
         return !error && (current == root || current.native().starts_with(root.native() + "/"));
     }
 
-    // Empties the directory and makes it current again, whatever permissions the run left.
+    // Empties the directory and makes it current again, whatever permissions the run left (and made
+    // anew when the run removed it, which an empty current directory allows).
     void reset() {
         std::error_code error;
+        fs::create_directory(root, error);
         fs::current_path(root, error);
         if (fs::is_empty(root, error) && !error) return;
         restore_permissions();
