@@ -1,6 +1,8 @@
 // Runs a random instruction stream on a fresh runtime with the scripted desktop, for at most
 // record_limit records. A run must end without a crash, a leak, undefined behaviour, or a handler
-// asking for more operands than its record holds.
+// asking for more operands than its record holds; and, unless the script reads the clock, a second
+// run without the value shortcuts (numbers held beside texts, appends in place) must leave the same
+// transcript and the same variables.
 //
 // What a script may do to the machine is bounded here, by looking at each record before it runs (the
 // record behind a one-line if too), not inside the runtime:
@@ -39,6 +41,7 @@
 #include "platform/desktop.hpp"
 #include "platform/os.hpp"
 #include "platform/process.hpp"
+#include "text/format_number.hpp"
 
 namespace {
 
@@ -87,13 +90,30 @@ public:
             if (fs::create_directory(root)) break;
         }
         root = fs::canonical(root);
-        fs::current_path(root);
     }
     ~Sandbox() {
         std::error_code error;
-        fs::current_path(root.parent_path(), error);
         restore_permissions();
         fs::remove_all(root, error);
+    }
+
+    // Makes the directory current for a run (anew when the last run removed it, which an empty
+    // current directory allows).
+    void enter() {
+        std::error_code error;
+        fs::create_directory(root, error);
+        fs::current_path(root, error);
+    }
+
+    // Empties the directory, whatever permissions the run left, and makes the fuzzer's own directory
+    // current again, where it reads and writes its inputs.
+    void leave() {
+        std::error_code error;
+        fs::current_path(own_directory, error);
+        if (fs::is_empty(root, error) || error) return;
+        restore_permissions();
+        for (const fs::directory_entry& entry : fs::directory_iterator(root, error))
+            fs::remove_all(entry, error);
     }
 
     // Whether a value names a place inside: up to its first zero byte (where the system's copy of it
@@ -111,18 +131,6 @@ public:
         std::error_code error;
         fs::path current = fs::current_path(error);
         return !error && (current == root || current.native().starts_with(root.native() + "/"));
-    }
-
-    // Empties the directory and makes it current again, whatever permissions the run left (and made
-    // anew when the run removed it, which an empty current directory allows).
-    void reset() {
-        std::error_code error;
-        fs::create_directory(root, error);
-        fs::current_path(root, error);
-        if (fs::is_empty(root, error) && !error) return;
-        restore_permissions();
-        for (const fs::directory_entry& entry : fs::directory_iterator(root, error))
-            fs::remove_all(entry, error);
     }
 
 private:
@@ -149,6 +157,7 @@ private:
     }
 
     fs::path root;
+    fs::path own_directory = fs::current_path();
 };
 
 Sandbox* sandbox = nullptr;
@@ -158,7 +167,8 @@ enum class Verdict { run, pass_over, end_run };
 
 class GuardedRun {
 public:
-    explicit GuardedRun(Runtime& runtime) : runtime(runtime) {}
+    // Made before the system variables, so that variable 2 names the directory the run works in.
+    explicit GuardedRun(Runtime& runtime) : runtime(runtime) { sandbox->enter(); }
     GuardedRun(const GuardedRun&) = delete;
     ~GuardedRun() {
         for (const auto& [name, value] : saved_environment) {
@@ -167,7 +177,7 @@ public:
             else
                 platform::remove_environment_variable(name);
         }
-        sandbox->reset();
+        sandbox->leave();
     }
 
     // The main loop of the host, with the guard before each record and after it.
@@ -212,10 +222,15 @@ private:
         return Verdict::run;
     }
 
+    // The length of a variable's text, found without storing one, so that a run with the value
+    // shortcuts is guarded as one without them.
     std::size_t value_length(VariableSlot slot) {
-        if (slot >= runtime.variables.slot_count()) return 0;
+        const VariableStore& store = runtime.variables;
+        if (slot >= store.slot_count()) return 0;
         if (is_computed_variable(slot)) return get_variable(runtime, slot).size();
-        return runtime.variables.text(slot).size();
+        if (store.holds_number(slot) && !store.holds_text(slot))
+            return format_number(store.number(slot)).size();
+        return store.text(slot).size();
     }
 
     // The bytes of the literals and variables a record names: a bound of every value it can read.
@@ -254,6 +269,37 @@ private:
     std::map<std::string, std::optional<std::string>> saved_environment;
 };
 
+bool is_clock(VariableSlot slot) {
+    return slot == 7 || slot == 10 || slot == 11 || slot == 12;
+}
+
+bool reads_clock(const Runtime& runtime) {
+    for (const Operand& operand : runtime.script.decoded().operands)
+        if (operand.kind() == Operand::Kind::variable && is_clock(operand.first)) return true;
+    return false;
+}
+
+// One guarded run: the desktop's transcript and the texts of the variables it leaves.
+std::string outcome_of(std::string_view stream, bool value_shortcuts, bool* clock_read = nullptr) {
+    std::string transcript;
+    std::unique_ptr<Desktop> desktop = make_scripted_desktop_from_text(dialog_answers, &transcript);
+    Runtime runtime(*desktop, std::string(stream));
+    runtime.value_shortcuts = value_shortcuts;
+    runtime.random_seed_clock = [] { return std::int64_t(1); };
+    GuardedRun run(runtime);
+    init_system_variables(runtime);
+    run.run();
+    if (runtime.operand_overruns != 0) {
+        std::fprintf(stderr, "a handler read %d operands beyond its record\n", runtime.operand_overruns);
+        std::abort();
+    }
+    if (clock_read) *clock_read = reads_clock(runtime);
+    std::string outcome = transcript;
+    for (VariableSlot slot = 0; slot < runtime.variables.slot_count(); ++slot)
+        if (!is_clock(slot)) outcome += "\n[" + std::to_string(slot) + "] " + get_variable(runtime, slot);
+    return outcome;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -263,14 +309,14 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::string transcript;
-    std::unique_ptr<Desktop> desktop = make_scripted_desktop_from_text(dialog_answers, &transcript);
-    Runtime runtime(*desktop, std::string(reinterpret_cast<const char*>(data), size));
-    runtime.random_seed_clock = [] { return std::int64_t(1); };
-    init_system_variables(runtime);
-    GuardedRun(runtime).run();
-    if (runtime.operand_overruns != 0) {
-        std::fprintf(stderr, "a handler read %d operands beyond its record\n", runtime.operand_overruns);
+    std::string_view stream(reinterpret_cast<const char*>(data), size);
+    bool clock_read = false;
+    std::string with_shortcuts = outcome_of(stream, true, &clock_read);
+    if (clock_read) return 0;
+    std::string without_shortcuts = outcome_of(stream, false);
+    if (with_shortcuts != without_shortcuts) {
+        std::fprintf(stderr, "with the value shortcuts:\n%s\n\nwithout them:\n%s\n", with_shortcuts.c_str(),
+                     without_shortcuts.c_str());
         std::abort();
     }
     return 0;
