@@ -7,7 +7,8 @@
 // What a script may do to the machine is bounded here, by looking at each record before it runs (the
 // record behind a one-line if too), not inside the runtime:
 // - records that start programs or hand documents to the desktop (R010, R014, R020, R030) are passed
-//   over: what they do happens outside this process, and a shell command could do anything;
+//   over: what they do happens outside this process, and a shell command could do anything. The
+//   multimedia command (R029) stays: on POSIX systems it only gives its error number;
 // - the file records run in a directory made for the fuzzer once per process and current during each
 //   run; one runs only while every value it reads names a place inside that directory (relative or
 //   below it, never through ".."), at most file_record_limit of them per run. A run ends when the
