@@ -6,6 +6,8 @@ target_compile_definitions(korvex_core PUBLIC NOMINMAX)
 target_sources(korvex PRIVATE ${CMAKE_SOURCE_DIR}/src/platform/win32/korvex.rc)
 target_link_options(korvex PRIVATE -mwindows -static -static-libgcc -static-libstdc++)
 target_link_libraries(korvex PRIVATE user32 gdi32 advapi32)
+# The packer is a console program, also linked statically.
+target_link_options(kxpack PRIVATE -static -static-libgcc -static-libstdc++)
 
 # The GUI test driver: waits for windows by title, reads their controls and presses their buttons.
 option(KORVEX_GUI_DRIVER "Build the GUI test driver beside the runtime" ON)
