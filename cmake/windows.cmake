@@ -8,6 +8,8 @@ target_link_options(korvex PRIVATE -mwindows -static -static-libgcc -static-libs
 target_link_libraries(korvex PRIVATE user32 gdi32 advapi32)
 # The file and folder choosers: the common dialogs, the shell and COM.
 target_link_libraries(korvex_core INTERFACE comdlg32 shell32 ole32)
+# The packer is a console program, also linked statically.
+target_link_options(kxpack PRIVATE -static -static-libgcc -static-libstdc++)
 
 # The GUI test driver: waits for windows by title, reads their controls and presses their buttons.
 option(KORVEX_GUI_DRIVER "Build the GUI test driver beside the runtime" ON)

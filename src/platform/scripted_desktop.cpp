@@ -1,9 +1,8 @@
 // The scripted desktop: answers come in order from an answer file, and every operation is written as
 // one line to a transcript, so a program runs unattended and its conversation can be checked. The
 // other programs' windows that keystrokes can reach are those the answer file declares.
+#include <cstdio>
 #include <deque>
-#include <fstream>
-#include <sstream>
 
 #include "core/escapes.hpp"
 #include "core/numbers.hpp"
@@ -140,15 +139,57 @@ std::string describe_folder(const FolderChoice& choice, const std::string& note)
 }
 // ---- end of Choosers ----------------------------------------------------------------------------------
 
+// Where the transcript lines go: a file or a string of the caller's.
+class Transcript {
+public:
+    virtual ~Transcript() = default;
+    virtual void write_line(std::string_view line) = 0;
+};
+
+// Appends to a file, each line stored before the next operation, so the transcript is whole even when
+// the program is stopped from outside. A file that cannot be opened takes nothing.
+class FileTranscript final : public Transcript {
+public:
+    explicit FileTranscript(const std::string& path) : file(std::fopen(path.c_str(), "ab")) {}
+    bool is_open() const { return file != nullptr; }
+    FileTranscript(const FileTranscript&) = delete;
+    FileTranscript& operator=(const FileTranscript&) = delete;
+    ~FileTranscript() override {
+        if (file) std::fclose(file);
+    }
+
+    void write_line(std::string_view line) override {
+        if (!file || std::ferror(file)) return;
+        std::fwrite(line.data(), 1, line.size(), file);
+        std::fputc('\n', file);
+        std::fflush(file);
+    }
+
+private:
+    std::FILE* file;
+};
+
+class StringTranscript final : public Transcript {
+public:
+    explicit StringTranscript(std::string* target) : target(target) {}
+    void write_line(std::string_view line) override {
+        target->append(line);
+        target->push_back('\n');
+    }
+
+private:
+    std::string* target;
+};
+
 class ScriptedDesktop final : public Desktop {
 public:
-    ScriptedDesktop(std::string answer_text, std::unique_ptr<std::ostream> transcript_stream)
-        : transcript(std::move(transcript_stream)) {
-        std::istringstream lines(answer_text);
-        std::string line;
-        int number = 0;
-        while (std::getline(lines, line)) {
-            ++number;
+    ScriptedDesktop(std::string_view answer_text, std::unique_ptr<Transcript> sink)
+        : transcript(std::move(sink)) {
+        for (std::size_t line_start = 0; line_start < answer_text.size();) {
+            std::size_t line_end = answer_text.find('\n', line_start);
+            if (line_end == std::string_view::npos) line_end = answer_text.size();
+            std::string line(answer_text.substr(line_start, line_end - line_start));
+            line_start = line_end + 1;
             if (!line.empty() && line.back() == '\r') line.pop_back();
             std::size_t start = line.find_first_not_of(" \t");
             if (start == std::string::npos || line[start] == '#') continue;
@@ -372,40 +413,13 @@ private:
     }
 
     void write(const std::string& line) {
-        if (transcript && *transcript) *transcript << line << '\n' << std::flush;
+        if (transcript) transcript->write_line(line);
     }
 
     std::deque<Answer> answers;
     std::vector<std::string> window_titles;
-    std::unique_ptr<std::ostream> transcript;
+    std::unique_ptr<Transcript> transcript;
     std::string clipboard;
-};
-
-// A stream that appends what is written to a string the caller owns.
-class StringAppendBuffer final : public std::streambuf {
-public:
-    explicit StringAppendBuffer(std::string* target) : target(target) {}
-
-protected:
-    int_type overflow(int_type c) override {
-        if (c != traits_type::eof()) target->push_back(static_cast<char>(c));
-        return c;
-    }
-    std::streamsize xsputn(const char* text, std::streamsize count) override {
-        target->append(text, static_cast<std::size_t>(count));
-        return count;
-    }
-
-private:
-    std::string* target;
-};
-
-class StringAppendStream final : public std::ostream {
-public:
-    explicit StringAppendStream(std::string* target) : std::ostream(&buffer), buffer(target) {}
-
-private:
-    StringAppendBuffer buffer;
 };
 
 } // namespace
@@ -414,15 +428,15 @@ DesktopChoice make_scripted_desktop(const std::string& answer_file, const std::s
     // An unattended run without its answers or its record would pass for one that went as planned.
     std::optional<std::string> answers = platform::read_whole_file(answer_file);
     if (!answers) return {nullptr, "cannot read the answer file \"" + answer_file + "\""};
-    auto transcript = std::make_unique<std::ofstream>(transcript_file, std::ios::binary | std::ios::app);
-    if (!*transcript) return {nullptr, "cannot write the transcript \"" + transcript_file + "\""};
+    auto transcript = std::make_unique<FileTranscript>(transcript_file);
+    if (!transcript->is_open()) return {nullptr, "cannot write the transcript \"" + transcript_file + "\""};
     return {std::make_unique<ScriptedDesktop>(std::move(*answers), std::move(transcript)), {}};
 }
 
 std::unique_ptr<Desktop> make_scripted_desktop_from_text(std::string answers, std::string* transcript) {
-    std::unique_ptr<std::ostream> stream;
-    if (transcript) stream = std::make_unique<StringAppendStream>(transcript);
-    return std::make_unique<ScriptedDesktop>(std::move(answers), std::move(stream));
+    std::unique_ptr<Transcript> sink;
+    if (transcript) sink = std::make_unique<StringTranscript>(transcript);
+    return std::make_unique<ScriptedDesktop>(answers, std::move(sink));
 }
 
 } // namespace korvex

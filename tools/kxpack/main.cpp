@@ -17,6 +17,7 @@
 #include "core/script_image.hpp"
 #include "core/script_index.hpp"
 #include "core/variable_store.hpp"
+#include "platform/os.hpp"
 #include "listing.hpp"
 #include "platform/output_file.hpp"
 #include "platform/process.hpp"
@@ -132,9 +133,15 @@ std::string banner_line() {
     return "\r\n" + text + "\r\n";
 }
 
+// The stripped runtime the build makes beside the packer; where there is none (an installed release,
+// whose one runtime is stripped already), the runtime beside it.
 std::string default_runtime(const char* own_path) {
-    fs::path beside = fs::path(own_path).parent_path() / "korvex";
-    return beside.string();
+    std::string packer = platform::own_executable_path();
+    fs::path folder = fs::path(packer.empty() ? std::string(own_path) : packer).parent_path();
+    fs::path stripped = folder / ("korvex-stripped" KORVEX_EXECUTABLE_SUFFIX);
+    std::error_code error;
+    if (fs::exists(stripped, error)) return stripped.string();
+    return (folder / ("korvex" KORVEX_EXECUTABLE_SUFFIX)).string();
 }
 
 // Where the stream of a packed program starts: behind the runtime's own image and the banner.

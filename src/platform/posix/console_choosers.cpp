@@ -90,57 +90,58 @@ TypedChoice files_of_line(const FileChooser& chooser, std::string_view line) {
 
 } // namespace
 
-void print_file_chooser(const FileChooser& chooser, std::ostream& out) {
-    out << "== " << chooser.title << " == (" << (chooser.kind == FileChooserKind::save ? "save" : "open")
-        << ")\n";
+void print_file_chooser(const FileChooser& chooser, const Printer& print) {
+    std::string text =
+        "== " + chooser.title + " == (" + (chooser.kind == FileChooserKind::save ? "save" : "open") + ")\n";
     if (!chooser.filters.empty()) {
-        out << "types:";
+        text += "types:";
         for (const FileFilter& filter : chooser.filters)
-            out << (&filter == &chooser.filters.front() ? " " : ", ") << filter.description << " ("
-                << filter.pattern << ")";
-        out << "\n";
+            text += (&filter == &chooser.filters.front() ? " " : ", ") + filter.description + " (" +
+                    filter.pattern + ")";
+        text += "\n";
     }
-    out << "folder: " << chooser.folder << "\n";
+    text += "folder: " + chooser.folder + "\n";
     if (chooser.selection == FileSelection::multiple)
-        out << "(a path, or several separated by \"|\"; Enter alone or Ctrl-D: cancel)";
+        text += "(a path, or several separated by \"|\"; Enter alone or Ctrl-D: cancel)";
     else
-        out << "(a path; Enter alone or Ctrl-D: cancel)";
-    out << std::endl;
+        text += "(a path; Enter alone or Ctrl-D: cancel)";
+    print(text + "\n");
 }
 
-std::optional<ChosenFiles> ask_for_files(const FileChooser& chooser, std::ostream& out,
+std::optional<ChosenFiles> ask_for_files(const FileChooser& chooser, const Printer& print,
                                          const LineReader& read_line) {
     for (;;) {
-        out << "> " << std::flush;
+        print("> ");
         std::optional<std::string> line = read_line();
         if (!line || trimmed(*line).empty()) return std::nullopt;
         TypedChoice choice = files_of_line(chooser, *line);
         if (choice.files) return choice.files;
-        out << choice.problem << std::endl;
+        print(choice.problem + "\n");
     }
 }
 
-void print_folder_chooser(std::string_view title, std::string_view initial_folder, std::ostream& out) {
-    out << "== " << title << " == (folder)\n";
-    if (!initial_folder.empty()) out << "folder: " << posix_form(initial_folder) << "\n";
-    out << "(a folder; Enter alone: the folder shown, Ctrl-D: cancel)" << std::endl;
+void print_folder_chooser(std::string_view title, std::string_view initial_folder, const Printer& print) {
+    std::string text = "== " + std::string(title) + " == (folder)\n";
+    if (!initial_folder.empty()) text += "folder: " + posix_form(initial_folder) + "\n";
+    print(text + "(a folder; Enter alone: the folder shown, Ctrl-D: cancel)\n");
 }
 
-FolderChoice ask_for_folder(std::string_view initial_folder, std::ostream& out, const LineReader& read_line) {
+FolderChoice ask_for_folder(std::string_view initial_folder, const Printer& print,
+                            const LineReader& read_line) {
     std::string base = platform::current_directory();
     for (;;) {
-        out << "> " << std::flush;
+        print("> ");
         std::optional<std::string> line = read_line();
         if (!line) return {FolderOutcome::cancelled, {}};
         std::string typed(trimmed(*line).empty() ? posix_form(initial_folder) : trimmed(*line));
         if (typed.empty()) {
-            out << "no folder is shown: type one" << std::endl;
+            print("no folder is shown: type one\n");
             continue;
         }
         std::string path = full_path(typed, base);
         if (path.size() > 1 && path.back() == '/') path.pop_back();
         if (is_directory(path)) return {FolderOutcome::chosen, path};
-        out << path << " is no folder" << std::endl;
+        print(path + " is no folder\n");
     }
 }
 

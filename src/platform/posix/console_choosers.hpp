@@ -4,7 +4,6 @@
 
 #include <functional>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -14,16 +13,19 @@ namespace korvex::console {
 
 // One typed line; nothing at the end of input.
 using LineReader = std::function<std::optional<std::string>()>;
+// Writes a text to the terminal at once.
+using Printer = std::function<void(std::string_view)>;
 
-void print_file_chooser(const FileChooser& chooser, std::ostream& out);
+void print_file_chooser(const FileChooser& chooser, const Printer& print);
 // Reads until a line names a file (or, with multiple selection, files in one folder), or the input
 // ends; an empty line cancels. Relative paths are taken from the chooser's folder.
-std::optional<ChosenFiles> ask_for_files(const FileChooser& chooser, std::ostream& out,
+std::optional<ChosenFiles> ask_for_files(const FileChooser& chooser, const Printer& print,
                                          const LineReader& read_line);
 
-void print_folder_chooser(std::string_view title, std::string_view initial_folder, std::ostream& out);
+void print_folder_chooser(std::string_view title, std::string_view initial_folder, const Printer& print);
 // Reads until a line names an existing directory, or the input ends; an empty line takes the initial
 // folder.
-FolderChoice ask_for_folder(std::string_view initial_folder, std::ostream& out, const LineReader& read_line);
+FolderChoice ask_for_folder(std::string_view initial_folder, const Printer& print,
+                            const LineReader& read_line);
 
 } // namespace korvex::console

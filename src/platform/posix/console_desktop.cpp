@@ -3,7 +3,7 @@
 // the X display, when there is one.
 #include <cctype>
 #include <cstdio>
-#include <iostream>
+#include <string>
 #include <unistd.h>
 
 #include "core/numbers.hpp"
@@ -38,12 +38,24 @@ bool has_terminal() {
     return isatty(STDIN_FILENO) == 1;
 }
 
+// Text to standard output, every byte as it stands.
+void print(std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+// Text to standard output, shown at once.
+void print_now(std::string_view text) {
+    print(text);
+    std::fflush(stdout);
+}
+
 // One line from the terminal; nothing at the end of input. The end of input typed on a terminal
 // (Ctrl-D) ends only this read, so that later boxes and dialogs can still be answered.
 std::optional<std::string> read_line() {
     std::string line;
-    if (!std::getline(std::cin, line)) {
-        std::cin.clear();
+    int c;
+    while ((c = std::getc(stdin)) != EOF && c != '\n') line.push_back(static_cast<char>(c));
+    if (c == EOF && line.empty()) {
         std::clearerr(stdin);
         return std::nullopt;
     }
@@ -56,7 +68,7 @@ void print_block(std::string_view text) {
     std::string line;
     for (std::size_t i = 0; i <= text.size(); ++i) {
         if (i == text.size() || text[i] == '\n') {
-            std::cout << "| " << line << "\n";
+            print("| " + line + "\n");
             line.clear();
         } else if (text[i] != '\r') {
             line += text[i];
@@ -69,7 +81,7 @@ void print_block(std::string_view text) {
 std::optional<std::string> read_editor_text(const std::string& shown) {
     std::string text;
     for (bool first = true;; first = false) {
-        std::cout << "> " << std::flush;
+        print_now("> ");
         std::optional<std::string> line = read_line();
         if (!line) return std::nullopt;
         if (*line == ".") return first ? shown : text;
@@ -97,18 +109,18 @@ public:
     // answer is named as none of the box's keys, and the box asks again.
     int message_box(std::string_view text, std::string_view title, std::uint32_t style) override {
         std::vector<ButtonChoice> buttons = buttons_of(style);
-        std::cout << "== " << title << " ==\n" << text << "\n";
+        print("== " + std::string(title) + " ==\n" + std::string(text) + "\n");
         std::string keys;
         for (std::size_t i = 0; i < buttons.size(); ++i) {
-            std::cout << "[" << i + 1 << "] " << buttons[i].label << "  ";
+            print("[" + std::to_string(i + 1) + "] " + buttons[i].label + "  ");
             keys += (i == 0 ? "" : ", ") + std::to_string(i + 1) + " or " +
                     static_cast<char>(std::tolower(buttons[i].label[0])) + ": " + buttons[i].label;
         }
         if (buttons.size() == 1) keys += ", Enter: " + std::string(buttons[0].label);
-        std::cout << "(" << keys << ")" << std::endl;
+        print_now("(" + keys + ")\n");
         if (!has_terminal()) return button_code::none;
         for (;;) {
-            std::cout << "> " << std::flush;
+            print_now("> ");
             std::optional<std::string> answer = read_line();
             if (!answer) return button_code::none;
             if (answer->empty() && buttons.size() == 1) return buttons[0].code;
@@ -118,7 +130,7 @@ public:
             for (const ButtonChoice& button : buttons)
                 if (!answer->empty() && (std::tolower((*answer)[0]) == std::tolower(button.label[0])))
                     return button.code;
-            std::cout << "\"" << *answer << "\" is none of this box's keys; type " << keys << std::endl;
+            print_now("\"" + *answer + "\" is none of this box's keys; type " + keys + "\n");
         }
     }
 
@@ -130,9 +142,10 @@ public:
     // Enter alone keeps the default text; the end of input (Ctrl-D) cancels.
     std::optional<std::string> run_input_dialog(std::string_view title, std::string_view prompt,
                                                 std::string_view default_text) override {
-        std::cout << "== " << title << " ==\n" << prompt << " [" << default_text << "]" << std::endl;
+        print_now("== " + std::string(title) + " ==\n" + std::string(prompt) + " [" +
+                  std::string(default_text) + "]\n");
         if (!has_terminal()) return std::nullopt;
-        std::cout << "> " << std::flush;
+        print_now("> ");
         std::optional<std::string> line = read_line();
         if (line && line->empty()) return std::string(default_text);
         return line;
@@ -140,30 +153,29 @@ public:
 
     std::optional<std::string> run_editor_dialog(const EditorDialog& dialog) override {
         bool read_only = dialog.mode == EditorMode::read_only;
-        std::cout << "== " << dialog.title << " ==" << (read_only ? " (read-only)" : "") << "\n";
+        print("== " + dialog.title + " ==" + (read_only ? " (read-only)" : "") + "\n");
         print_block(dialog.content);
         if (read_only)
-            std::cout << "(Enter: OK, Ctrl-D: cancel)" << std::endl;
+            print_now("(Enter: OK, Ctrl-D: cancel)\n");
         else
-            std::cout << "(type the new text and end it with a line \".\"; \".\" alone keeps the text, "
-                         "\"..\" is a line \".\", Ctrl-D cancels)"
-                      << std::endl;
+            print_now("(type the new text and end it with a line \".\"; \".\" alone keeps the text, "
+                      "\"..\" is a line \".\", Ctrl-D cancels)\n");
         if (!has_terminal()) return std::nullopt;
         if (!read_only) return read_editor_text(dialog.content);
-        std::cout << "> " << std::flush;
+        print_now("> ");
         if (!read_line()) return std::nullopt;
         return dialog.content;
     }
 
     // A number picks its entry, Enter alone the first (the one selected when the list opens).
     std::optional<std::string> run_list_dialog(const ListDialog& dialog) override {
-        std::cout << "== " << dialog.title << " ==\n";
+        print("== " + dialog.title + " ==\n");
         for (std::size_t i = 0; i < dialog.items.size(); ++i)
-            std::cout << "[" << i + 1 << "] " << dialog.items[i] << "\n";
-        std::cout << "(number of the entry; Enter: 1, Ctrl-D: cancel)" << std::endl;
+            print("[" + std::to_string(i + 1) + "] " + dialog.items[i] + "\n");
+        print_now("(number of the entry; Enter: 1, Ctrl-D: cancel)\n");
         if (!has_terminal() || dialog.items.empty()) return std::nullopt;
         for (;;) {
-            std::cout << "> " << std::flush;
+            print_now("> ");
             std::optional<std::string> line = read_line();
             if (!line) return std::nullopt;
             if (line->empty()) return dialog.items.front();
@@ -175,23 +187,23 @@ public:
 
     // Choosers: the paths are typed; without a terminal they count as cancelled.
     std::optional<ChosenFiles> run_file_chooser(const FileChooser& chooser) override {
-        console::print_file_chooser(chooser, std::cout);
+        console::print_file_chooser(chooser, print_now);
         if (!has_terminal()) return std::nullopt;
-        return console::ask_for_files(chooser, std::cout, read_line);
+        return console::ask_for_files(chooser, print_now, read_line);
     }
     FolderChoice run_folder_chooser(std::string_view title, std::string_view initial_folder) override {
-        console::print_folder_chooser(title, initial_folder, std::cout);
+        console::print_folder_chooser(title, initial_folder, print_now);
         if (!has_terminal()) return {FolderOutcome::cancelled, {}};
-        return console::ask_for_folder(initial_folder, std::cout, read_line);
+        return console::ask_for_folder(initial_folder, print_now, read_line);
     }
 
     // The information window's text is printed when it comes into view and when it changes in view.
     void place_info_window(std::string_view text, int, int) override {
-        if (info_visible && text != info_text) std::cout << "(info) " << text << std::endl;
+        if (info_visible && text != info_text) print_now("(info) " + std::string(text) + "\n");
         info_text = text;
     }
     void set_info_window_visible(bool visible) override {
-        if (visible && !info_visible) std::cout << "(info) " << info_text << std::endl;
+        if (visible && !info_visible) print_now("(info) " + info_text + "\n");
         info_visible = visible;
     }
 
