@@ -13,6 +13,8 @@ int hex_digit(char c) {
 
 bool needs_escapes(std::string_view record) {
     if (record.empty() || record[0] == '#' || record[0] == '~') return true;
+    // A listing's reader drops a byte-order mark at its start, where the first record would stand.
+    if (record.substr(0, 3) == "\xEF\xBB\xBF") return true;
     if (record.find_first_not_of(" \t") == std::string_view::npos) return true;
     for (char c : record) {
         unsigned char byte = static_cast<unsigned char>(c);

@@ -14,7 +14,7 @@ std::string escape_bytes(std::string_view text);
 std::optional<std::string> unescape_bytes(std::string_view text);
 
 // A record as one line of a listing: as it stands, or "~" and its escaped bytes where it could not
-// be read back so (empty, blank, starting with "#" or "~", holding control bytes).
+// be read back so (empty, blank, starting with "#", "~" or a byte-order mark, holding control bytes).
 std::string listing_line_of(std::string_view record);
 
 } // namespace korvex

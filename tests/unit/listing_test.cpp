@@ -36,6 +36,9 @@ TEST(Listing, RefusesTheSeparatorAndMalformedEscapesNamingTheLine) {
 
 TEST(Listing, AByteOrderMarkIsNoPartOfTheFirstRecord) {
     EXPECT_EQ(records_of("\xEF\xBB\xBFRRLR'4.4'\nR009\n"), (std::vector<std::string>{"RRLR'4.4'", "R009"}));
+    // A record that starts with those bytes is written escaped, so it comes back whole as a first line.
+    const std::string record = "\xEF\xBB\xBFR009";
+    EXPECT_EQ(records_of(listing::line_of(record) + "\n"), std::vector<std::string>{record});
 }
 
 TEST(Listing, CrLfLineEndsReadAsLf) {
