@@ -5,6 +5,7 @@
 #include <memory>
 #include <new>
 #include <stdexcept>
+#include <vector>
 
 #include "core/runtime.hpp"
 #include "host/host.hpp"
@@ -28,6 +29,16 @@ std::optional<std::string> open_stream() {
 void tell_failure(const std::string& reason) {
     std::fprintf(stderr, "korvex: %s\n", reason.c_str());
     std::fflush(stderr);
+}
+
+// Answers prepared for an unattended run that no dialog took are told on standard error; with
+// KORVEX_STRICT=1 they fail the run (status 3), as a script that asked less than its author expected.
+int report_unused_answers(const Desktop& desktop) {
+    std::vector<std::string> unused = desktop.unused_answers();
+    if (unused.empty()) return 0;
+    tell_failure(std::to_string(unused.size()) + (unused.size() == 1 ? " answer was" : " answers were") +
+                 " left unused, the first: \"" + unused.front() + "\"");
+    return platform::environment_variable("KORVEX_STRICT").value_or("") == "1" ? 3 : 0;
 }
 
 int run_within_memory(const ProgramStart& start) {
@@ -54,9 +65,15 @@ int run_within_memory(const ProgramStart& start) {
     runtime->module_path = platform::own_executable_path();
     runtime->command_line = start.command_line;
     runtime->trace = trace.trace.get();
+    desktop.follow_record_counter(&runtime->instruction_counter);
     init_system_variables(*runtime);
-    run_main_loop(*runtime);
-    return 0;
+    try {
+        run_main_loop(*runtime);
+    } catch (const AnswerDoesNotFit& misfit) {
+        tell_failure(misfit.message + "; the program stops");
+        return 3;
+    }
+    return report_unused_answers(desktop);
 }
 
 } // namespace

@@ -201,6 +201,18 @@ public:
     // The non-modal information window: size and text, then visibility (variable 28).
     virtual void place_info_window(std::string_view text, int width, int height) = 0;
     virtual void set_info_window_visible(bool visible) = 0;
+
+    // ---- Unattended runs --------------------------------------------------------------------------------
+    // Where the number of the record being executed stands, for desktops that name it in what they write.
+    virtual void follow_record_counter(const std::int32_t* counter) { (void)counter; }
+    // The answers prepared for the run that no dialog took; none for a desktop with a user.
+    virtual std::vector<std::string> unused_answers() const { return {}; }
+};
+
+// Thrown by an unattended desktop when an answer cannot be what the script's author meant (a button the
+// box does not have, a list entry past the list's end): the run stops with status 3.
+struct AnswerDoesNotFit {
+    std::string message;
 };
 
 // A desktop as start-up gets it, or why it could not be had.

@@ -16,6 +16,9 @@ DesktopChoice make_desktop_from_environment() {
         return choice;
     }
     if (setting == "console") return {make_console_desktop(), {}};
+    // A mistyped name must not pass for the desktop that answers nothing unattended.
+    if (!setting.empty() && setting != "win32")
+        return {nullptr, "unknown KORVEX_DESKTOP \"" + setting + "\": use console, scripted:FILE or win32"};
     return {make_native_desktop(), {}};
 }
 

@@ -1,6 +1,7 @@
 // The scripted desktop: answers come in order from an answer file, and every operation is written as
 // one line to a transcript, so a program runs unattended and its conversation can be checked. The
 // other programs' windows that keystrokes can reach are those the answer file declares.
+#include <algorithm>
 #include <cstdio>
 #include <deque>
 
@@ -16,6 +17,7 @@ struct Answer {
     std::string verb;
     std::string argument;     // escapes already resolved
     std::string raw_argument; // as written
+    std::string line;         // the whole line, for messages
 };
 
 std::string quoted(std::string_view text) {
@@ -55,6 +57,25 @@ int closing_code(std::uint32_t style) {
     case message_box_style::abort_retry_ignore: return button_code::abort;
     default: return button_code::cancel;
     }
+}
+
+// Whether a box of this style has a button of this code; any code fits a style of unknown buttons.
+bool box_has_button(std::uint32_t style, int code) {
+    std::vector<int> codes;
+    switch (style & message_box_style::button_mask) {
+    case message_box_style::ok: codes = {button_code::ok}; break;
+    case message_box_style::ok_cancel: codes = {button_code::ok, button_code::cancel}; break;
+    case message_box_style::abort_retry_ignore:
+        codes = {button_code::abort, button_code::retry, button_code::ignore};
+        break;
+    case message_box_style::yes_no_cancel:
+        codes = {button_code::yes, button_code::no, button_code::cancel};
+        break;
+    case message_box_style::yes_no: codes = {button_code::yes, button_code::no}; break;
+    case message_box_style::retry_cancel: codes = {button_code::retry, button_code::cancel}; break;
+    default: return true;
+    }
+    return std::find(codes.begin(), codes.end(), code) != codes.end();
 }
 
 int button_by_name(const std::string& name) {
@@ -195,6 +216,7 @@ public:
             if (start == std::string::npos || line[start] == '#') continue;
             std::size_t verb_end = line.find(' ', start);
             Answer answer;
+            answer.line = line.substr(start);
             answer.verb =
                 line.substr(start, verb_end == std::string::npos ? std::string::npos : verb_end - start);
             if (verb_end != std::string::npos) {
@@ -235,7 +257,11 @@ public:
         if (std::optional<Answer> answer = next_answer()) {
             std::string name = answer->verb == "button" ? answer->argument : answer->verb;
             int by_name = button_by_name(name);
-            code = by_name >= 0 ? by_name : read_whole_number(name);
+            code = name == "close" ? closing_code(style) : by_name >= 0 ? by_name : read_whole_number(name);
+            if (!box_has_button(style, code))
+                throw AnswerDoesNotFit{at_record() + ": the answer " + quoted(answer->line) +
+                                       " names no button of the " + std::string(button_set_name(style)) +
+                                       " box " + quoted(title)};
         }
         char style_text[16];
         std::snprintf(style_text, sizeof style_text, "0x%08X", style);
@@ -310,6 +336,18 @@ public:
     }
 
 private:
+    void follow_record_counter(const std::int32_t* counter) override { record_counter = counter; }
+    std::vector<std::string> unused_answers() const override {
+        std::vector<std::string> lines;
+        for (const Answer& answer : answers) lines.push_back(answer.line);
+        return lines;
+    }
+
+    // "record N" for the record being executed, as messages and cancel notes name it.
+    std::string at_record() const {
+        return record_counter ? "record " + std::to_string(*record_counter) : std::string("start-up");
+    }
+
     std::optional<Answer> next_answer() {
         if (answers.empty()) return std::nullopt;
         Answer answer = std::move(answers.front());
@@ -343,7 +381,9 @@ private:
         if (answer->verb == "choose") {
             int index = read_whole_number(answer->argument);
             if (index >= 1 && static_cast<std::size_t>(index) <= items.size()) return {items[index - 1], ""};
-            return {std::nullopt, "no entry " + quoted(answer->argument)};
+            throw AnswerDoesNotFit{at_record() + ": the answer " + quoted(answer->line) +
+                                   " chooses past the end of a list of " + std::to_string(items.size()) +
+                                   " entries"};
         }
         if (answer->verb == "select") {
             for (const std::string& item : items)
@@ -420,6 +460,7 @@ private:
     std::vector<std::string> window_titles;
     std::unique_ptr<Transcript> transcript;
     std::string clipboard;
+    const std::int32_t* record_counter = nullptr;
 };
 
 } // namespace

@@ -117,8 +117,9 @@ TEST(ListDialog, AnswersChooseOnlyEntriesTheListHas) {
     EXPECT_EQ(run_for_variable(listing, "choose 3\n"), "blue");
     EXPECT_EQ(run_for_variable(listing, "select green\n"), "green");
     EXPECT_EQ(run_for_variable(listing, "select purple\n"), "");
-    EXPECT_EQ(run_for_variable(listing, "choose 4\n"), "");
-    EXPECT_EQ(run_for_variable(listing, "choose 0\n"), "");
+    // A choice past the list's end cannot be what the answer file meant: the run stops.
+    EXPECT_THROW(run_for_variable(listing, "choose 4\n"), AnswerDoesNotFit);
+    EXPECT_THROW(run_for_variable(listing, "choose 0\n"), AnswerDoesNotFit);
     EXPECT_EQ(run_for_variable(listing, "cancel\n"), "");
     EXPECT_EQ(run_for_variable(listing, "text red\n"), "") << "a list takes no typing";
     EXPECT_EQ(run_for_variable("R031[31]'t'''\n", "ok\n"), "") << "one empty entry";

@@ -445,6 +445,10 @@ public:
         inner->place_info_window(text, width, height);
     }
     void set_info_window_visible(bool visible) override { inner->set_info_window_visible(visible); }
+    void follow_record_counter(const std::int32_t* counter) override {
+        inner->follow_record_counter(counter);
+    }
+    std::vector<std::string> unused_answers() const override { return inner->unused_answers(); }
 
 private:
     std::unique_ptr<Win32Desktop> windows;
