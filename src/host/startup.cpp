@@ -56,8 +56,18 @@ int run_within_memory(const ProgramStart& start) {
     }
     std::optional<std::string> stream = open_stream();
     if (!stream) {
+        const std::string why = platform::last_system_error();
+        tell_failure("Error in file: the program cannot read itself (" + platform::own_executable_path() +
+                     "): " + why);
         desktop.message_box("Error in file", "KX4", message_box_style::ok | message_box_style::icon_stop);
         return 1;
+    }
+    // A runtime with nothing appended, started by hand, says what it is; as a program it just ends.
+    if (stream->empty() && platform::standard_error_is_terminal()) {
+        tell_failure(
+            "this is the Korvex runtime with no script appended; pack one with: kxpack SCRIPT.kxs -o "
+            "PROGRAM");
+        return 0;
     }
     // The stream moves into the runtime: start-up never holds it twice.
     auto runtime = std::make_unique<Runtime>(desktop, std::move(*stream));

@@ -12,6 +12,10 @@ namespace korvex::platform {
 
 // Full path of the running executable, as scripts see it; empty when it cannot be found.
 std::string own_executable_path();
+// Whether standard error is a terminal (a console window on Windows) that a person reads.
+bool standard_error_is_terminal();
+// The system's words for the error of the last system call that failed in this thread.
+std::string last_system_error();
 // The bytes of a file behind its first part: part_length is shown the whole file (mapped into memory
 // where the system can, so only the pages it looks at are read) and says how long the first part is;
 // the bytes from there to the end are read into memory. Nothing when the file cannot be opened or read.

@@ -121,6 +121,13 @@ def main():
             print("FAIL: exit status %d, information lines %r\n%s" % (status, info, terminal.output))
             return 1
 
+        # The bare runtime, started on a terminal, says what it is and how to pack a script.
+        bare = Terminal([options.runtime], work, environment)
+        bare.expect("korvex: this is the Korvex runtime with no script appended; pack one with: kxpack")
+        if bare.finish() != 0:
+            print("FAIL: the bare runtime did not end with status 0\n%s" % bare.output)
+            return 1
+
         # Without a terminal the dialogs are printed and cancelled, and boxes give 0.
         quiet = subprocess.run([program], cwd=work, env=environment, stdin=subprocess.DEVNULL,
                                capture_output=True, timeout=20)

@@ -2,9 +2,11 @@
 #include "platform/os.hpp"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <pwd.h>
@@ -15,6 +17,14 @@
 #include <vector>
 
 namespace korvex::platform {
+bool standard_error_is_terminal() {
+    return isatty(STDERR_FILENO) == 1;
+}
+
+std::string last_system_error() {
+    return std::strerror(errno);
+}
+
 std::string own_executable_path() {
     std::vector<char> buffer(4096);
     ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());

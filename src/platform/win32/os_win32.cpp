@@ -3,11 +3,27 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/os.hpp"
 
 namespace korvex::platform {
+
+bool standard_error_is_terminal() {
+    HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    return error != nullptr && error != INVALID_HANDLE_VALUE && GetFileType(error) == FILE_TYPE_CHAR;
+}
+
+std::string last_system_error() {
+    const DWORD code = GetLastError();
+    char text[512] = {};
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                                  0, text, sizeof text, nullptr);
+    while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' || text[length - 1] == '.'))
+        --length;
+    return length > 0 ? std::string(text, length) : "system error " + std::to_string(code);
+}
 
 std::string own_executable_path() {
     // A path longer than the buffer comes back truncated, so the buffer grows until it fits.
