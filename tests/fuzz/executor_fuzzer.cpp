@@ -200,6 +200,8 @@ public:
                 if (value_length(runtime.output_variable) > value_limit) return;
                 if (changes_directory(record.opcode) && !sandbox->is_current()) return;
             }
+        } catch (const AnswerDoesNotFit&) {
+            // An answer the desktop cannot take stops an unattended run, as the host stops it.
         } catch (const ScriptEnded&) {
         }
     }
