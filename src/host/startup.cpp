@@ -75,7 +75,6 @@ int run_within_memory(const ProgramStart& start) {
     runtime->module_path = platform::own_executable_path();
     runtime->command_line = start.command_line;
     runtime->trace = trace.trace.get();
-    desktop.follow_record_counter(&runtime->instruction_counter);
     init_system_variables(*runtime);
     try {
         run_main_loop(*runtime);

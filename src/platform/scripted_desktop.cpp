@@ -35,9 +35,10 @@ struct DialogOutcome {
     std::optional<std::string> answer;
     std::string note;
 
-    std::string describe() const {
+    // The reason, when there is one, names the record that asked.
+    std::string describe(const std::string& record) const {
         std::string text = answer ? quoted(*answer) : std::string("cancelled");
-        return note.empty() ? text : text + " (" + note + ")";
+        return note.empty() ? text : text + " (" + note + ", " + record + ")";
     }
 };
 
@@ -285,7 +286,7 @@ public:
                                                 std::string_view default_text) override {
         DialogOutcome result = text_answer(default_text, EditorMode::editable);
         write("input_dialog title=" + quoted(title) + " prompt=" + quoted(prompt) +
-              " default=" + quoted(default_text) + " -> " + result.describe());
+              " default=" + quoted(default_text) + " -> " + result.describe(at_record()));
         return result.answer;
     }
 
@@ -294,7 +295,7 @@ public:
         write("editor_dialog title=" + quoted(dialog.title) +
               " mode=" + (dialog.mode == EditorMode::read_only ? "readonly" : "editable") +
               " size=" + std::to_string(dialog.width) + "x" + std::to_string(dialog.height) +
-              " content=" + quoted(dialog.content) + " -> " + result.describe());
+              " content=" + quoted(dialog.content) + " -> " + result.describe(at_record()));
         return result.answer;
     }
 
@@ -303,7 +304,7 @@ public:
         std::string items;
         for (const std::string& item : dialog.items) items += (items.empty() ? "" : ",") + quoted(item);
         write("list_dialog title=" + quoted(dialog.title) + " size=" + std::to_string(dialog.width) + "x" +
-              std::to_string(dialog.height) + " items=[" + items + "] -> " + result.describe());
+              std::to_string(dialog.height) + " items=[" + items + "] -> " + result.describe(at_record()));
         return result.answer;
     }
 
@@ -314,7 +315,7 @@ public:
         write(std::string("file_chooser kind=") + (chooser.kind == FileChooserKind::save ? "save" : "open") +
               " title=" + quoted(chooser.title) + " filters=" + filter_list(chooser.filters) +
               " folder=" + quoted(chooser.folder) + " selection=" + (several ? "multiple" : "single") +
-              " -> " + describe_files(files, note));
+              " -> " + describe_files(files, note.empty() ? note : note + ", " + at_record()));
         return files;
     }
 
@@ -322,7 +323,7 @@ public:
         std::string note;
         FolderChoice choice = folder_answer(initial_folder, note);
         write("folder_chooser title=" + quoted(title) + " folder=" + quoted(initial_folder) + " -> " +
-              describe_folder(choice, note));
+              describe_folder(choice, note.empty() ? note : note + ", " + at_record()));
         return choice;
     }
 

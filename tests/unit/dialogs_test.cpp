@@ -126,7 +126,7 @@ TEST(ListDialog, AnswersChooseOnlyEntriesTheListHas) {
 
     ScriptRun script(listing, "select purple\nyes\n");
     script.run();
-    EXPECT_NE(script.conversation().find("-> cancelled (no entry \"purple\")"), std::string::npos);
+    EXPECT_NE(script.conversation().find("-> cancelled (no entry \"purple\", record 2)"), std::string::npos);
 }
 
 TEST(InfoWindow, PlacesTheTextThenShowsOrHidesThroughVariable28) {
