@@ -17,12 +17,11 @@ using Arguments = std::vector<std::string>;
 
 enum class Quoting { always, when_needed };
 
-// One argument as Windows programs read it back: backslashes doubled only before a quote, which they
-// escape, and before the closing quote.
+// One argument as Windows programs read it back: the runtime's own quoting when needed; always
+// quoted, with backslashes doubled only before a quote, which they escape, and before the closing one.
 std::string quoted_argument(std::string_view argument, Quoting quoting) {
-    const bool wrap = quoting == Quoting::always || argument.empty() ||
-                      argument.find_first_of(" \t") != std::string_view::npos;
-    std::string text = wrap ? "\"" : "";
+    if (quoting == Quoting::when_needed) return korvex::platform::quote_argument(argument);
+    std::string text = "\"";
     std::size_t backslashes = 0;
     for (char c : argument) {
         if (c == '\\') {
@@ -33,9 +32,8 @@ std::string quoted_argument(std::string_view argument, Quoting quoting) {
         text += c;
         backslashes = 0;
     }
-    text.append(wrap ? 2 * backslashes : backslashes, '\\');
-    if (wrap) text += '"';
-    return text;
+    text.append(2 * backslashes, '\\');
+    return text + '"';
 }
 
 std::string command_line_of(const Arguments& arguments, Quoting quoting) {
