@@ -3,6 +3,7 @@
 // that are not waited for are started through a short-lived intermediate process so that no finished
 // child is left behind. Shell commands go to /bin/sh -c.
 #include "platform/files.hpp"
+#include "platform/posix/native_path.hpp"
 #include "platform/process.hpp"
 
 #include <cerrno>
@@ -172,7 +173,11 @@ std::optional<std::int32_t> run_program_and_wait(std::string_view command_line, 
 std::int32_t open_with_shell(std::string_view file) {
     std::string document(file.substr(0, file.find('\0')));
     if (document.empty()) return error_file_not_found;
-    if (!looks_like_address(document) && access(document.c_str(), F_OK) != 0) return error_file_not_found;
+    // A path's backslashes are separators, as for every file instruction; an address stays as written.
+    if (!looks_like_address(document)) {
+        document = native_path(document);
+        if (access(document.c_str(), F_OK) != 0) return error_file_not_found;
+    }
     std::string opener = find_on_path("xdg-open");
     if (opener.empty()) opener = find_on_path("open");
     if (opener.empty()) return error_no_association;
