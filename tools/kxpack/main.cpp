@@ -17,8 +17,8 @@
 #include "core/script_image.hpp"
 #include "core/script_index.hpp"
 #include "core/variable_store.hpp"
-#include "platform/os.hpp"
 #include "listing.hpp"
+#include "platform/os.hpp"
 #include "platform/output_file.hpp"
 #include "platform/process.hpp"
 
@@ -215,16 +215,14 @@ int pack_and_run(const std::string& runtime_path, const std::string& input,
     std::random_device random;
     fs::path program = fs::temp_directory_path() /
                        ("kxpack-run-" + std::to_string(random()) + "-" + fs::path(input).stem().string());
-#ifdef _WIN32
-    program += ".exe";
-#endif
+    program += KORVEX_EXECUTABLE_SUFFIX;
     int packed = pack(runtime_path, input, program.string(), false, strict);
     if (packed != exit_done) return packed;
     std::string command_line = platform::quote_argument(program.string());
     for (const std::string& argument : arguments) command_line += " " + platform::quote_argument(argument);
     std::cout.flush();
-    std::optional<std::int32_t> status =
-        platform::run_program_and_wait(command_line, platform::ShowState::show);
+    // An interrupt goes to the program; kxpack outlasts it and removes the program.
+    std::optional<std::int32_t> status = platform::run_program_in_place_of_tool(command_line);
     std::error_code ignored;
     fs::remove(program, ignored);
     if (!status) throw Failure{exit_file_error, program.string() + ": cannot be started"};
