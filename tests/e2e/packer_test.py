@@ -194,6 +194,22 @@ def check(work):
             expect(os.listdir(temporary) == [], "%s: left %r" % (number.name, os.listdir(temporary)))
             expect(errors.count(b"warning:") == 1, "%s: warnings %r" % (number.name, errors))
 
+    elif CASE == "trace_places":
+        # The trace names each record's listing line: under kxpack --run, and from the line map that
+        # --line-map writes beside a program.
+        trace = os.path.join(work, "trace.txt")
+        environment = dict(os.environ, KORVEX_TRACE=trace, KORVEX_DESKTOP="console")
+        ran = run("--run", listing, cwd=work, env=environment, stdin=subprocess.DEVNULL)
+        expect(ran.returncode == 0, "run: %r" % ran.stderr)
+        expected = "#3 %s:4 R001[32]" % listing
+        expect(expected in read(trace).decode(), "trace of --run: %r" % read(trace))
+        line_map = os.path.join(work, "program.lines")
+        expect(run(listing, "-o", program, "--line-map", line_map).returncode == 0, "packing with a line map")
+        expect(read(line_map) == ("%s:2\n%s:3\n%s:4\n%s:5\n" % ((listing,) * 4)).encode(), "line map")
+        environment["KORVEX_TRACE_LINES"] = line_map
+        subprocess.run([program], cwd=work, env=environment, stdin=subprocess.DEVNULL, check=True)
+        expect(expected in read(trace).decode(), "trace with the line map: %r" % read(trace))
+
     elif CASE == "usage":
         result = run()
         expect(result.returncode == 1 and b"usage" in result.stderr, "usage")
