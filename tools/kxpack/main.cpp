@@ -35,13 +35,24 @@ struct Failure {
     std::string message;
 };
 
+// The usage as --help prints it; README.md and docs/guide.md show it, and a test keeps them the same.
 const char* usage_text =
-    "usage: kxpack [--runtime RUNTIME] [--strict] [--raw] INPUT -o PROGRAM   pack a listing (or a raw "
-    "stream)\n"
-    "       kxpack [--strict] --check LISTING                     check a listing without packing it\n"
-    "       kxpack [--runtime RUNTIME] --run LISTING [ARGS...]    pack to a temporary program and run it\n"
-    "       kxpack --list PROGRAM [--explain] [--offset N]        print the records of a program\n"
-    "       kxpack --extract PROGRAM -o STREAM [--offset N]       write the raw stream of a program\n";
+    "kxpack [--runtime RUNTIME] [--strict] [--raw] INPUT -o PROGRAM   pack a listing (or, with --raw, a "
+    "stream file)\n"
+    "       [--line-map MAP]                                          and write MAP: each record's listing "
+    "line\n"
+    "kxpack [--strict] --check LISTING                                check a listing without packing it\n"
+    "kxpack [--runtime RUNTIME] --run LISTING [ARGS...]               pack to a temporary program, run it "
+    "here with\n"
+    "                                                                 the arguments, remove it, exit with "
+    "its status\n"
+    "kxpack --list PROGRAM [--explain] [--offset N]                   print a program's records as a "
+    "listing\n"
+    "                                                                 (--explain: each record's number "
+    "and\n"
+    "                                                                 instruction in a comment line "
+    "before it)\n"
+    "kxpack --extract PROGRAM -o STREAM [--offset N]                  write a program's raw stream\n";
 
 // Reads with the C streams, which report a read error (a directory, an unreadable device) rather than
 // ending early as if the file ended there; pipes can be read too.
@@ -374,7 +385,7 @@ int main(int argc, char** argv) {
         return run(argc, argv);
     } catch (const Failure& failure) {
         std::cerr << "kxpack: " << failure.message << "\n";
-        if (failure.code == exit_usage) std::cerr << usage_text;
+        if (failure.code == exit_usage) std::cerr << "usage:\n" << usage_text;
         return failure.code;
     } catch (const std::exception& error) {
         std::cerr << "kxpack: " << error.what() << "\n";
