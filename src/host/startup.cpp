@@ -54,6 +54,14 @@ int run_within_memory(const ProgramStart& start) {
         tell_failure(*trace.error);
         return 1;
     }
+    if (trace.trace) {
+        TracePlaces places = trace_places_from_environment();
+        if (places.error) {
+            tell_failure(*places.error);
+            return 1;
+        }
+        trace.trace->name_places(std::move(places.places));
+    }
     std::optional<std::string> stream = open_stream();
     if (!stream) {
         const std::string why = platform::last_system_error();

@@ -1,6 +1,8 @@
 // The trace of a run; see trace.hpp.
 #include "host/trace.hpp"
 
+#include <algorithm>
+
 #include "core/escapes.hpp"
 #include "core/numbers.hpp"
 #include "core/runtime.hpp"
@@ -57,7 +59,10 @@ Trace::~Trace() {
 void Trace::before(const Runtime& runtime, std::int32_t record_number) {
     number = record_number;
     std::string_view text = runtime.script.record_text(record_number);
-    line = "#" + whole_number_text(record_number) + " " + listing_line_of(text.substr(0, shown_length));
+    line = "#" + whole_number_text(record_number) + " ";
+    const std::size_t index = static_cast<std::size_t>(record_number) - 1;
+    if (record_number >= 1 && index < places.size() && !places[index].empty()) line += places[index] + " ";
+    line += listing_line_of(text.substr(0, shown_length));
     if (text.size() > shown_length) line += "... (" + whole_number_text(text.size()) + " bytes)";
     result_before = value_of(runtime.variables, 0);
     loops_before = runtime.loop_stack.size();
@@ -113,6 +118,22 @@ TraceSetting trace_from_environment() {
     std::FILE* file = std::fopen(setting.c_str(), "w");
     if (file == nullptr) return {nullptr, "cannot write the trace file " + setting};
     return {std::make_unique<Trace>(file, true), std::nullopt};
+}
+
+TracePlaces trace_places_from_environment() {
+    std::string setting = platform::environment_variable("KORVEX_TRACE_LINES").value_or("");
+    if (setting.empty()) return {};
+    std::optional<std::string> map = platform::read_whole_file(setting);
+    if (!map) return {{}, "cannot read the line map " + setting};
+    TracePlaces read;
+    for (std::size_t start = 0; start < map->size();) {
+        std::size_t end = std::min(map->find('\n', start), map->size());
+        std::string place = map->substr(start, end - start);
+        if (!place.empty() && place.back() == '\r') place.pop_back();
+        read.places.push_back(std::move(place));
+        start = end + 1;
+    }
+    return read;
 }
 
 } // namespace korvex

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace korvex {
 
@@ -30,6 +31,10 @@ public:
     // The script ended in the middle of the record: a jump to a missing label, a skip past the end.
     void ended_in_record(const Runtime& runtime);
 
+    // Names the listing place of each record, record 1 first ("script.kxs:3"); a record without one
+    // is shown without.
+    void name_places(std::vector<std::string> record_places) { places = std::move(record_places); }
+
     // Texts longer than this are cut, their length shown.
     static constexpr std::size_t shown_length = 120;
 
@@ -43,6 +48,7 @@ private:
     std::string result_before;
     std::int32_t loops_before = 0;
     std::int32_t returns_before = 0;
+    std::vector<std::string> places;
 };
 
 // The trace KORVEX_TRACE asks for: "-" for standard error, else a file made anew. Nothing when the
@@ -52,6 +58,14 @@ struct TraceSetting {
     std::optional<std::string> error;
 };
 TraceSetting trace_from_environment();
+
+// The listing places KORVEX_TRACE_LINES names: a file of one line per record, "FILE:LINE" (kxpack
+// writes it). None when the variable is unset or empty; the error text when the file cannot be read.
+struct TracePlaces {
+    std::vector<std::string> places;
+    std::optional<std::string> error;
+};
+TracePlaces trace_places_from_environment();
 
 // A text as a trace shows it: quoted, escaped, and cut with its length when long.
 std::string traced_text(std::string_view text);

@@ -24,6 +24,12 @@ std::int32_t start_program(std::string_view command_line, ShowState show);
 // exit code; nothing when it could not be started or its end could not be confirmed.
 std::optional<std::int32_t> run_program_and_wait(std::string_view command_line, ShowState show);
 
+// Runs a program for a tool that stands in for it, and waits for its end: an interrupt, termination
+// or hang-up signal (on Windows Ctrl+C and Ctrl+Break) that reaches the tool goes on to the program
+// and leaves the tool running, so that it can clean up once the program has ended. Its exit code as
+// run_program_and_wait gives it.
+std::optional<std::int32_t> run_program_in_place_of_tool(std::string_view command_line);
+
 // Hands a document (or program, or address) to the desktop's opener and goes on at once. A number
 // above 32 means it was handed over; 32 or below are the shell's error numbers (2: not found,
 // 31: nothing to open it with).

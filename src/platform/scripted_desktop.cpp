@@ -292,10 +292,13 @@ public:
 
     std::optional<std::string> run_editor_dialog(const EditorDialog& dialog) override {
         DialogOutcome result = text_answer(dialog.content, dialog.mode);
+        // The runtime drops every carriage return of the editor's answer; the line shows what it stores.
+        DialogOutcome stored = result;
+        if (stored.answer) std::erase(*stored.answer, '\r');
         write("editor_dialog title=" + quoted(dialog.title) +
               " mode=" + (dialog.mode == EditorMode::read_only ? "readonly" : "editable") +
               " size=" + std::to_string(dialog.width) + "x" + std::to_string(dialog.height) +
-              " content=" + quoted(dialog.content) + " -> " + result.describe(at_record()));
+              " content=" + quoted(dialog.content) + " -> " + stored.describe(at_record()));
         return result.answer;
     }
 

@@ -5,11 +5,13 @@ no plain file are made here (device nodes by mknod, links, pipes), never the sys
 which a faulty packer would replace. Exit status 77 means skipped."""
 import os
 import shutil
+import signal
 import stat
 import subprocess
 import sys
 import tempfile
 import threading
+import time
 
 PACKER, RUNTIME, CASE = sys.argv[1], sys.argv[2], sys.argv[3]
 BANNER_LENGTH = 64
@@ -164,6 +166,49 @@ def check(work):
         second = os.path.join(work, "second")
         expect(run(relisted, "-o", second).returncode == 0 and read(second) == read(program),
                "the explained listing packs to another program")
+
+    elif CASE == "run_interrupted":
+        # An interrupt, termination or hang-up sent to kxpack --run ends the program, not kxpack, which
+        # removes the temporary program, prints the listing's warning once and exits with the program's
+        # status as a shell gives it (128 + the signal).
+        write(listing, b"r001[31]'x'\nR025'started.txt''yes'\nR036'20000'\nR009\n")
+        temporary = os.path.join(work, "tmp")
+        for number in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
+            os.makedirs(temporary, exist_ok=True)
+            started = os.path.join(work, "started.txt")
+            if os.path.exists(started):
+                os.remove(started)
+            packer = subprocess.Popen([PACKER, "--run", listing], cwd=work, stderr=subprocess.PIPE,
+                                      env=dict(os.environ, TMPDIR=temporary, KORVEX_DESKTOP="console"))
+            for _ in range(200):
+                if os.path.exists(started) or packer.poll() is not None:
+                    break
+                time.sleep(0.05)
+            packer.send_signal(number)
+            try:
+                _, errors = packer.communicate(timeout=10)
+            except subprocess.TimeoutExpired:
+                packer.kill()
+                expect(False, "kxpack --run did not end after %s" % number.name)
+            expect(packer.returncode == 128 + number, "%s: status %d" % (number.name, packer.returncode))
+            expect(os.listdir(temporary) == [], "%s: left %r" % (number.name, os.listdir(temporary)))
+            expect(errors.count(b"warning:") == 1, "%s: warnings %r" % (number.name, errors))
+
+    elif CASE == "trace_places":
+        # The trace names each record's listing line: under kxpack --run, and from the line map that
+        # --line-map writes beside a program.
+        trace = os.path.join(work, "trace.txt")
+        environment = dict(os.environ, KORVEX_TRACE=trace, KORVEX_DESKTOP="console")
+        ran = run("--run", listing, cwd=work, env=environment, stdin=subprocess.DEVNULL)
+        expect(ran.returncode == 0, "run: %r" % ran.stderr)
+        expected = "#3 %s:4 R001[32]" % listing
+        expect(expected in read(trace).decode(), "trace of --run: %r" % read(trace))
+        line_map = os.path.join(work, "program.lines")
+        expect(run(listing, "-o", program, "--line-map", line_map).returncode == 0, "packing with a line map")
+        expect(read(line_map) == ("%s:2\n%s:3\n%s:4\n%s:5\n" % ((listing,) * 4)).encode(), "line map")
+        environment["KORVEX_TRACE_LINES"] = line_map
+        subprocess.run([program], cwd=work, env=environment, stdin=subprocess.DEVNULL, check=True)
+        expect(expected in read(trace).decode(), "trace with the line map: %r" % read(trace))
 
     elif CASE == "usage":
         result = run()

@@ -45,7 +45,8 @@ TEST(EditorDialog, ShowsCrLfLinesAndReturnsLineFeeds) {
     script.run();
     EXPECT_EQ(script.variable("31"), "one\ntwo");
     EXPECT_EQ(script.conversation(), "editor_dialog title=\"Notes\" mode=editable size=350x238 "
-                                     "content=\"one\\r\\ntwo\" -> \"one\\r\\ntwo\"\n");
+                                     "content=\"one\\r\\ntwo\" -> \"one\\ntwo\"\n")
+        << "the transcript shows the value stored";
     EXPECT_EQ(script.runtime->dialog_text, "one\r\ntwo") << "the rewritten content is kept";
 
     EXPECT_EQ(run_for_variable("R032[31]'t''x'''\n", "text a\\r\\nb\\rc\\nd\n"), "a\nbc\nd");

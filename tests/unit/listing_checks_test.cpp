@@ -45,8 +45,8 @@ TEST(ListingChecks, FindEachMistakeOnItsLine) {
         "are upper case)\n"
         "2: an indented record: the runtime reads '  R0' as its instruction and skips it | remove the "
         "blanks before R009\n"
-        "3: a value ([name] or 'text') is expected at byte 12 (' note') | write the value as [name] or "
-        "'text'\n"
+        "3: a value ([name] or 'text') is expected at byte 12 (' note') | # joins values ('a'#[x]) and "
+        "starts no comment: a comment is a line of its own, starting with #\n"
         "4: R007 takes 3 operands, the record has 2 operands | add the missing values; '' is an empty one\n"
         "5: unclosed quote at byte 8 (''unclosed') | close the text with '\n"
         "6: no record defines the label 'Done': the script ends when it jumps there | did you mean the "
@@ -60,6 +60,19 @@ TEST(ListingChecks, FindEachMistakeOnItsLine) {
         "14: the record holds UTF-8 text, which a Windows runtime reads in its ANSI code page (é shows "
         "as Ã©) | keep texts for Windows in ASCII, or save the listing in the ANSI code page\n"
         "15: R009 takes no operands, yet text follows it | remove the text behind R009\n");
+}
+
+// A jump to a missing label names the defined label nearest to it, and a blank that starts a label's
+// name, which the jump left out.
+TEST(ListingChecks, AMissingLabelNamesTheNearestOne) {
+    EXPECT_EQ(findings_of("R005finsh\nR004again\nR004zzz\nR009\nRLBLfinish\nRLBL again\nR006\n"),
+              "1: no record defines the label 'finsh': the script ends when it jumps there | did you mean "
+              "the label 'finish' on line 5?\n"
+              "2: no record defines the label 'again': the script ends when it jumps there | did you mean "
+              "the label ' again' on line 6? Its name starts with a blank, which is part of it: remove the "
+              "blank behind RLBL, or name it in the jump too (R004 again)\n"
+              "3: no record defines the label 'zzz': the script ends when it jumps there | add a record "
+              "RLBLzzz where the jump should go\n");
 }
 
 TEST(ListingChecks, ShippedExamplesPassClean) {

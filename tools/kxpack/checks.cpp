@@ -133,10 +133,12 @@ private:
 
     // One value: [name] or 'text', joined by "#".
     bool value() {
-        for (;;) {
+        for (bool joined = false;; joined = true) {
             if (at_end() || (peek() != '[' && peek() != '\'')) {
                 fault("a value ([name] or 'text') is expected at " + where(),
-                      "write the value as [name] or 'text'");
+                      joined ? "# joins values ('a'#[x]) and starts no comment: a comment is a line of "
+                               "its own, starting with #"
+                             : "write the value as [name] or 'text'");
                 return false;
             }
             if (!closed_by(peek() == '[' ? ']' : '\'', peek() == '[' ? "bracket" : "quote",
@@ -229,11 +231,11 @@ public:
         }
         for (const auto& [label, jumps] : jumps)
             if (!labels.contains(label))
-                for (int jump_line : jumps) {
-                    line = jump_line;
+                for (const Jump& jump : jumps) {
+                    line = jump.line;
                     fault("no record defines the label " + quoted(label) +
                               ": the script ends when it jumps there",
-                          nearest_label(label));
+                          nearest_label(label, jump.code));
                 }
         std::stable_sort(findings.begin(), findings.end(),
                          [](const Finding& a, const Finding& b) { return a.line < b.line; });
@@ -289,7 +291,9 @@ private:
             break;
         }
         case Opcode::R004:
-        case Opcode::R005: jumps[std::string(text.substr(4))].push_back(line); break;
+        case Opcode::R005:
+            jumps[std::string(text.substr(4))].push_back({line, std::string(text.substr(0, 4))});
+            break;
         case Opcode::RRPT:
         case Opcode::RXIF: open_blocks.push_back({line, opcode}); break;
         case Opcode::RUNT:
@@ -318,22 +322,70 @@ private:
         open_blocks.erase(std::next(open).base());
     }
 
-    std::string nearest_label(const std::string& label) const {
-        for (const auto& [name, defined] : labels) {
-            std::string a = name, b = label;
-            std::transform(a.begin(), a.end(), a.begin(), [](unsigned char c) { return std::tolower(c); });
-            std::transform(b.begin(), b.end(), b.begin(), [](unsigned char c) { return std::tolower(c); });
-            if (a == b || a == b.substr(0, b.find_last_not_of(" \t") + 1))
-                return "did you mean the label " + quoted(name) + " on line " + std::to_string(defined) +
-                       "? (labels are compared byte for byte)";
+    // The defined label a jump to a missing one most likely meant: the one whose name, in lower case
+    // and without blanks around it, is fewest bytes off (at most a third of the name, at least one).
+    std::string nearest_label(const std::string& label, const std::string& jump_code) const {
+        const std::string wanted = folded(label);
+        const std::pair<const std::string, int>* nearest = nullptr;
+        std::size_t nearest_distance = std::max<std::size_t>(1, wanted.size() / 3) + 1;
+        for (const auto& entry : labels) {
+            std::size_t distance = edit_distance(folded(entry.first), wanted);
+            if (distance < nearest_distance) {
+                nearest_distance = distance;
+                nearest = &entry;
+            }
         }
-        return "add a record RLBL" + label + " where the jump should go";
+        if (nearest == nullptr) return "add a record RLBL" + label + " where the jump should go";
+        const std::string& name = nearest->first;
+        std::string hint =
+            "did you mean the label " + quoted(name) + " on line " + std::to_string(nearest->second) + "?";
+        if (starts_with_blank(name) && !starts_with_blank(label))
+            return hint +
+                   " Its name starts with a blank, which is part of it: remove the blank behind RLBL, "
+                   "or name it in the jump too (" +
+                   jump_code + name + ")";
+        if (nearest_distance == 0) return hint + " (labels are compared byte for byte)";
+        return hint;
+    }
+
+    static bool starts_with_blank(std::string_view name) {
+        return !name.empty() && (name.front() == ' ' || name.front() == '\t');
+    }
+
+    // A label's name as mistyped ones are compared with it: lower case, without blanks around it.
+    static std::string folded(std::string_view name) {
+        const std::size_t first = name.find_first_not_of(" \t");
+        if (first == std::string_view::npos) return {};
+        std::string text(name.substr(first, name.find_last_not_of(" \t") - first + 1));
+        std::transform(text.begin(), text.end(), text.begin(),
+                       [](unsigned char c) { return std::tolower(c); });
+        return text;
+    }
+
+    // The fewest bytes to insert, delete or replace to turn one text into the other.
+    static std::size_t edit_distance(std::string_view from, std::string_view to) {
+        std::vector<std::size_t> row(to.size() + 1);
+        for (std::size_t j = 0; j <= to.size(); ++j) row[j] = j;
+        for (std::size_t i = 1; i <= from.size(); ++i) {
+            std::size_t diagonal = row[0];
+            row[0] = i;
+            for (std::size_t j = 1; j <= to.size(); ++j) {
+                std::size_t above = row[j];
+                row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (from[i - 1] != to[j - 1])});
+                diagonal = above;
+            }
+        }
+        return row[to.size()];
     }
 
     int line = 0;
     std::vector<Finding> findings;
     std::map<std::string, int> labels;
-    std::map<std::string, std::vector<int>> jumps;
+    struct Jump {
+        int line;
+        std::string code;
+    };
+    std::map<std::string, std::vector<Jump>> jumps;
     std::vector<Block> open_blocks;
 };
 

@@ -17,8 +17,8 @@
 #include "core/script_image.hpp"
 #include "core/script_index.hpp"
 #include "core/variable_store.hpp"
-#include "platform/os.hpp"
 #include "listing.hpp"
+#include "platform/os.hpp"
 #include "platform/output_file.hpp"
 #include "platform/process.hpp"
 
@@ -35,13 +35,24 @@ struct Failure {
     std::string message;
 };
 
+// The usage as --help prints it; README.md and docs/guide.md show it, and a test keeps them the same.
 const char* usage_text =
-    "usage: kxpack [--runtime RUNTIME] [--strict] [--raw] INPUT -o PROGRAM   pack a listing (or a raw "
-    "stream)\n"
-    "       kxpack [--strict] --check LISTING                     check a listing without packing it\n"
-    "       kxpack [--runtime RUNTIME] --run LISTING [ARGS...]    pack to a temporary program and run it\n"
-    "       kxpack --list PROGRAM [--explain] [--offset N]        print the records of a program\n"
-    "       kxpack --extract PROGRAM -o STREAM [--offset N]       write the raw stream of a program\n";
+    "kxpack [--runtime RUNTIME] [--strict] [--raw] INPUT -o PROGRAM   pack a listing (or, with --raw, a "
+    "stream file)\n"
+    "       [--line-map MAP]                                          and write MAP: each record's listing "
+    "line\n"
+    "kxpack [--strict] --check LISTING                                check a listing without packing it\n"
+    "kxpack [--runtime RUNTIME] --run LISTING [ARGS...]               pack to a temporary program, run it "
+    "here with\n"
+    "                                                                 the arguments, remove it, exit with "
+    "its status\n"
+    "kxpack --list PROGRAM [--explain] [--offset N]                   print a program's records as a "
+    "listing\n"
+    "                                                                 (--explain: each record's number "
+    "and\n"
+    "                                                                 instruction in a comment line "
+    "before it)\n"
+    "kxpack --extract PROGRAM -o STREAM [--offset N]                  write a program's raw stream\n";
 
 // Reads with the C streams, which report a read error (a directory, an unreadable device) rather than
 // ending early as if the file ended there; pipes can be read too.
@@ -160,9 +171,15 @@ std::size_t stream_start_of(const std::string& path, const std::string& program,
     return static_cast<std::size_t>(start);
 }
 
+// A listing's records and the line each stands on.
+struct ReadListing {
+    std::vector<std::string> records;
+    std::vector<int> lines;
+};
+
 // Reads a listing into records; the checks' findings go to standard error, as errors with strict.
 // Nothing when the listing has errors.
-std::optional<std::vector<std::string>> read_listing(const std::string& input, bool strict) {
+std::optional<ReadListing> read_listing(const std::string& input, bool strict) {
     std::vector<std::string> records;
     std::vector<listing::ParseError> errors;
     std::vector<int> lines;
@@ -178,20 +195,31 @@ std::optional<std::vector<std::string>> read_listing(const std::string& input, b
         std::cerr << input << ":" << finding.line << ": " << (strict ? "error: " : "warning: ")
                   << finding.message << "\n    fix: " << finding.hint << "\n";
     if (strict && !findings.empty()) return std::nullopt;
-    return records;
+    return ReadListing{std::move(records), std::move(lines)};
 }
 
+// The line map a trace names listing places from: "LISTING:LINE" for each record, record 1 first.
+std::string line_map_of(const std::string& input, const std::vector<int>& lines) {
+    std::string map;
+    for (int line : lines) map += input + ":" + std::to_string(line) + "\n";
+    return map;
+}
+
+// Packs; with a line map path, also writes the map of the listing's records there.
 int pack(const std::string& runtime_path, const std::string& input, const std::string& output, bool raw,
-         bool strict) {
+         bool strict, const std::string& line_map = "") {
+    if (!line_map.empty() && raw) throw Failure{exit_usage, "--line-map needs a listing, not a raw stream"};
     refuse_output_over(output, runtime_path, "runtime");
     refuse_output_over(output, input, "input");
     std::string stream;
+    std::string map;
     if (raw) {
         stream = read_file(input);
     } else {
-        std::optional<std::vector<std::string>> records = read_listing(input, strict);
-        if (!records) return exit_bad_listing;
-        stream = listing::stream_of(*records);
+        std::optional<ReadListing> listing = read_listing(input, strict);
+        if (!listing) return exit_bad_listing;
+        stream = listing::stream_of(listing->records);
+        map = line_map_of(input, listing->lines);
     }
     std::string runtime = read_file(runtime_path);
     std::optional<std::size_t> image_length = executable_image_length(runtime);
@@ -201,6 +229,7 @@ int pack(const std::string& runtime_path, const std::string& input, const std::s
     if (*image_length != runtime.size())
         throw Failure{exit_file_error, runtime_path + ": already has a program appended"};
     write_file(output, runtime + banner_line() + stream, NewFileKind::program);
+    if (!line_map.empty()) write_file(line_map, map, NewFileKind::data);
     return exit_done;
 }
 
@@ -215,18 +244,20 @@ int pack_and_run(const std::string& runtime_path, const std::string& input,
     std::random_device random;
     fs::path program = fs::temp_directory_path() /
                        ("kxpack-run-" + std::to_string(random()) + "-" + fs::path(input).stem().string());
-#ifdef _WIN32
-    program += ".exe";
-#endif
-    int packed = pack(runtime_path, input, program.string(), false, strict);
+    program += KORVEX_EXECUTABLE_SUFFIX;
+    const std::string line_map = program.string() + ".lines";
+    int packed = pack(runtime_path, input, program.string(), false, strict, line_map);
     if (packed != exit_done) return packed;
+    // A trace of the run names each record's listing line.
+    platform::set_environment_variable("KORVEX_TRACE_LINES", line_map);
     std::string command_line = platform::quote_argument(program.string());
     for (const std::string& argument : arguments) command_line += " " + platform::quote_argument(argument);
     std::cout.flush();
-    std::optional<std::int32_t> status =
-        platform::run_program_and_wait(command_line, platform::ShowState::show);
+    // An interrupt goes to the program; kxpack outlasts it and removes the program.
+    std::optional<std::int32_t> status = platform::run_program_in_place_of_tool(command_line);
     std::error_code ignored;
     fs::remove(program, ignored);
+    fs::remove(line_map, ignored);
     if (!status) throw Failure{exit_file_error, program.string() + ": cannot be started"};
     return *status > 255 ? 128 + (*status - 256) : *status;
 }
@@ -294,6 +325,7 @@ int run(int argc, char** argv) {
     bool raw = false;
     bool strict = false;
     bool explain = false;
+    std::string line_map;
     std::vector<std::string> program_arguments;
     std::vector<std::string> arguments(argv + 1, argv + argc);
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -310,6 +342,8 @@ int run(int argc, char** argv) {
             raw = true;
         else if (argument == "--strict")
             strict = true;
+        else if (argument == "--line-map")
+            line_map = value();
         else if (argument == "--check")
             mode = "check", input = value();
         else if (argument == "--run") {
@@ -335,12 +369,13 @@ int run(int argc, char** argv) {
             throw Failure{exit_usage, "more than one input"};
     }
     if (input.empty()) throw Failure{exit_usage, "no input given"};
+    if (!line_map.empty() && mode != "pack") throw Failure{exit_usage, "--line-map goes with packing"};
     if (mode == "list") return list(input, offset, explain);
     if (mode == "check") return check(input, strict);
     if (mode == "run") return pack_and_run(runtime_path, input, program_arguments, strict);
     if (output.empty()) throw Failure{exit_usage, "no output given (-o)"};
     if (mode == "extract") return extract(input, output, offset);
-    return pack(runtime_path, input, output, raw, strict);
+    return pack(runtime_path, input, output, raw, strict, line_map);
 }
 
 } // namespace
@@ -350,7 +385,7 @@ int main(int argc, char** argv) {
         return run(argc, argv);
     } catch (const Failure& failure) {
         std::cerr << "kxpack: " << failure.message << "\n";
-        if (failure.code == exit_usage) std::cerr << usage_text;
+        if (failure.code == exit_usage) std::cerr << "usage:\n" << usage_text;
         return failure.code;
     } catch (const std::exception& error) {
         std::cerr << "kxpack: " << error.what() << "\n";

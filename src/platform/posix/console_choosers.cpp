@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/os.hpp"
+#include "platform/posix/native_path.hpp"
 
 namespace korvex::console {
 namespace {
@@ -43,13 +44,6 @@ std::string full_path(std::string_view typed, std::string_view base) {
 bool is_directory(const std::string& path) {
     struct stat status {};
     return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-}
-
-// A script's folder in the form the system takes: its backslashes are directory separators.
-std::string posix_form(std::string_view path) {
-    std::string text(path);
-    std::replace(text.begin(), text.end(), '\\', '/');
-    return text;
 }
 
 // The chosen files for one typed line, or the reason why it chooses none.
@@ -122,7 +116,7 @@ std::optional<ChosenFiles> ask_for_files(const FileChooser& chooser, const Print
 
 void print_folder_chooser(std::string_view title, std::string_view initial_folder, const Printer& print) {
     std::string text = "== " + std::string(title) + " == (folder)\n";
-    if (!initial_folder.empty()) text += "folder: " + posix_form(initial_folder) + "\n";
+    if (!initial_folder.empty()) text += "folder: " + platform::native_path(initial_folder) + "\n";
     print(text + "(a folder; Enter alone: the folder shown, Ctrl-D: cancel)\n");
 }
 
@@ -133,7 +127,7 @@ FolderChoice ask_for_folder(std::string_view initial_folder, const Printer& prin
         print("> ");
         std::optional<std::string> line = read_line();
         if (!line) return {FolderOutcome::cancelled, {}};
-        std::string typed(trimmed(*line).empty() ? posix_form(initial_folder) : trimmed(*line));
+        std::string typed(trimmed(*line).empty() ? platform::native_path(initial_folder) : trimmed(*line));
         if (typed.empty()) {
             print("no folder is shown: type one\n");
             continue;

@@ -1,6 +1,7 @@
 // File and directory services on POSIX systems. Backslashes in script paths become "/"; the
 // attribute word is made from the file type, the write permission and a leading dot in the name.
 #include "platform/files.hpp"
+#include "platform/posix/native_path.hpp"
 
 #include <algorithm>
 #include <cerrno>
@@ -12,11 +13,6 @@
 
 namespace korvex::platform {
 namespace {
-
-std::string native_path(std::string path) {
-    std::replace(path.begin(), path.end(), '\\', '/');
-    return path;
-}
 
 int descriptor_of(std::intptr_t handle) {
     return static_cast<int>(handle);

@@ -3,8 +3,10 @@
 // that are not waited for are started through a short-lived intermediate process so that no finished
 // child is left behind. Shell commands go to /bin/sh -c.
 #include "platform/files.hpp"
+#include "platform/posix/native_path.hpp"
 #include "platform/process.hpp"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -172,7 +174,11 @@ std::optional<std::int32_t> run_program_and_wait(std::string_view command_line, 
 std::int32_t open_with_shell(std::string_view file) {
     std::string document(file.substr(0, file.find('\0')));
     if (document.empty()) return error_file_not_found;
-    if (!looks_like_address(document) && access(document.c_str(), F_OK) != 0) return error_file_not_found;
+    // A path's backslashes are separators, as for every file instruction; an address stays as written.
+    if (!looks_like_address(document)) {
+        document = native_path(document);
+        if (access(document.c_str(), F_OK) != 0) return error_file_not_found;
+    }
     std::string opener = find_on_path("xdg-open");
     if (opener.empty()) opener = find_on_path("open");
     if (opener.empty()) return error_no_association;
@@ -182,6 +188,68 @@ std::int32_t open_with_shell(std::string_view file) {
 
 std::int32_t send_multimedia_command(std::string_view) {
     return multimedia_unavailable;
+}
+
+namespace {
+
+// The program that signals to the tool go on to while it runs; 0 when there is none. A signal handler
+// can reach nothing else.
+std::atomic<pid_t> signalled_program{0};
+
+void pass_signal_on(int signal) {
+    pid_t program = signalled_program.load();
+    if (program > 0) kill(program, signal);
+}
+
+} // namespace
+
+std::optional<std::int32_t> run_program_in_place_of_tool(std::string_view command_line) {
+    std::vector<std::string> arguments = split_command_line(command_line);
+    if (arguments.empty()) return std::nullopt;
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    constexpr int passed_on[] = {SIGINT, SIGTERM, SIGHUP};
+    // Held back until the program is known, so that none comes while there is nobody to pass it to.
+    sigset_t held, saved_mask;
+    sigemptyset(&held);
+    for (int signal : passed_on) sigaddset(&held, signal);
+    sigprocmask(SIG_BLOCK, &held, &saved_mask);
+    struct sigaction pass {};
+    pass.sa_handler = pass_signal_on;
+    sigemptyset(&pass.sa_mask);
+    pass.sa_flags = SA_RESTART;
+    struct sigaction saved[std::size(passed_on)]{};
+    for (std::size_t i = 0; i < std::size(passed_on); ++i) {
+        sigaction(passed_on[i], nullptr, &saved[i]);
+        // A signal the tool was started to ignore stays ignored, for the program too.
+        if (saved[i].sa_handler != SIG_IGN) sigaction(passed_on[i], &pass, nullptr);
+    }
+    // The program starts with the tool's own mask; caught signals are back at their default there.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setsigmask(&attributes, &saved_mask);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
+    pid_t child = 0;
+    int error = posix_spawnp(&child, argv[0], nullptr, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    if (error == 0) signalled_program = child;
+    sigprocmask(SIG_SETMASK, &saved_mask, nullptr);
+    std::optional<int> status;
+    if (error == 0) {
+        // The program is waited for without being reaped, so that no signal goes to its number after
+        // the system has given it to another process.
+        siginfo_t ended{};
+        while (waitid(P_PID, static_cast<id_t>(child), &ended, WEXITED | WNOWAIT) < 0 && errno == EINTR) {
+        }
+        signalled_program = 0;
+        status = wait_for(child);
+    }
+    for (std::size_t i = 0; i < std::size(passed_on); ++i) sigaction(passed_on[i], &saved[i], nullptr);
+    if (!status) return std::nullopt;
+    if (WIFEXITED(*status)) return WEXITSTATUS(*status);
+    if (WIFSIGNALED(*status)) return signal_exit_base + WTERMSIG(*status);
+    return std::nullopt;
 }
 
 void sleep_milliseconds(std::int32_t milliseconds) {
