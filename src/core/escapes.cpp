@@ -4,6 +4,32 @@
 namespace korvex {
 namespace {
 
+bool is_control_byte(char c) {
+    unsigned char byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+}
+
+// One byte as escape_bytes writes it.
+void append_escaped(std::string& result, char c) {
+    static constexpr char digits[] = "0123456789ABCDEF";
+    switch (c) {
+    case '\\': result += "\\\\"; break;
+    case '"': result += "\\\""; break;
+    case '\n': result += "\\n"; break;
+    case '\r': result += "\\r"; break;
+    case '\t': result += "\\t"; break;
+    default:
+        if (is_control_byte(c)) {
+            unsigned char byte = static_cast<unsigned char>(c);
+            result += "\\x";
+            result += digits[byte >> 4];
+            result += digits[byte & 15];
+        } else {
+            result += c;
+        }
+    }
+}
+
 int hex_digit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -16,10 +42,8 @@ bool needs_escapes(std::string_view record) {
     // A listing's reader drops a byte-order mark at its start, where the first record would stand.
     if (record.substr(0, 3) == "\xEF\xBB\xBF") return true;
     if (record.find_first_not_of(" \t") == std::string_view::npos) return true;
-    for (char c : record) {
-        unsigned char byte = static_cast<unsigned char>(c);
-        if ((byte < 0x20 && c != '\t') || byte == 0x7F) return true;
-    }
+    for (char c : record)
+        if (is_control_byte(c) && c != '\t') return true;
     return false;
 }
 
@@ -31,26 +55,22 @@ std::string listing_line_of(std::string_view record) {
 }
 
 std::string escape_bytes(std::string_view text) {
-    static constexpr char digits[] = "0123456789ABCDEF";
     std::string result;
     result.reserve(text.size());
-    for (char c : text) {
-        unsigned char byte = static_cast<unsigned char>(c);
-        switch (c) {
-        case '\\': result += "\\\\"; break;
-        case '"': result += "\\\""; break;
-        case '\n': result += "\\n"; break;
-        case '\r': result += "\\r"; break;
-        case '\t': result += "\\t"; break;
-        default:
-            if (byte < 0x20 || byte == 0x7F) {
-                result += "\\x";
-                result += digits[byte >> 4];
-                result += digits[byte & 15];
-            } else {
-                result += c;
-            }
-        }
+    for (char c : text) append_escaped(result, c);
+    return result;
+}
+
+std::string shown_on_terminal(std::string_view text) {
+    std::string result;
+    result.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        bool line_end = c == '\n' || (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n');
+        if (is_control_byte(c) && c != '\t' && !line_end)
+            append_escaped(result, c);
+        else
+            result += c;
     }
     return result;
 }

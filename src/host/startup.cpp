@@ -46,7 +46,7 @@ int run_within_memory(const ProgramStart& start) {
     if (!choice.desktop) {
         if (choice.failure.empty()) return 0;
         tell_failure(choice.failure);
-        return 1;
+        return choice.failure_status;
     }
     Desktop& desktop = *choice.desktop;
     TraceSetting trace = trace_from_environment();
@@ -83,12 +83,17 @@ int run_within_memory(const ProgramStart& start) {
     runtime->module_path = platform::own_executable_path();
     runtime->command_line = start.command_line;
     runtime->trace = trace.trace.get();
-    init_system_variables(*runtime);
     try {
+        init_system_variables(*runtime); // writes the start-up lines of a transcript
         run_main_loop(*runtime);
+        if (runtime->trace) runtime->trace->finish();
+        desktop.finish_run();
     } catch (const AnswerDoesNotFit& misfit) {
         tell_failure(misfit.message + "; the program stops");
         return 3;
+    } catch (const OutputLost& lost) {
+        tell_failure(lost.message);
+        return 1;
     }
     return report_unused_answers(desktop);
 }

@@ -2,11 +2,13 @@
 #include "host/trace.hpp"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/escapes.hpp"
 #include "core/numbers.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"
+#include "platform/desktop.hpp"
 #include "platform/os.hpp"
 #include "text/format_number.hpp"
 
@@ -47,13 +49,29 @@ std::string traced_text(std::string_view text) {
            whole_number_text(text.size()) + " bytes)";
 }
 
-Trace::Trace(std::FILE* stream, bool owns_stream) : stream(stream), owns_stream(owns_stream) {}
+Trace::Trace(std::FILE* stream, bool owns_stream, std::string name)
+    : stream(stream), owns_stream(owns_stream), name(std::move(name)) {}
 
 Trace::~Trace() {
+    if (stream == nullptr) return;
     if (owns_stream)
         std::fclose(stream);
     else
         std::fflush(stream);
+}
+
+void Trace::finish() {
+    if (stream == nullptr) return;
+    if (std::fflush(stream) != 0 || std::ferror(stream)) lost();
+    if (owns_stream && std::fclose(std::exchange(stream, nullptr)) != 0) lost();
+}
+
+// A trace that lost lines must not pass for the record of the run: the run stops.
+void Trace::lost() {
+    std::string reason = platform::last_system_error();
+    if (stream != nullptr && owns_stream) std::fclose(stream);
+    stream = nullptr;
+    throw OutputLost{"cannot write the trace " + name + ": " + reason};
 }
 
 void Trace::before(const Runtime& runtime, std::int32_t record_number) {
@@ -107,17 +125,19 @@ void Trace::ended_in_record(const Runtime&) {
 }
 
 void Trace::write_line(const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), stream);
-    std::fputc('\n', stream);
+    if (stream == nullptr) return;
+    if (std::fwrite(text.data(), 1, text.size(), stream) != text.size() || std::fputc('\n', stream) == EOF)
+        lost();
 }
 
 TraceSetting trace_from_environment() {
     std::string setting = platform::environment_variable("KORVEX_TRACE").value_or("");
     if (setting.empty()) return {};
-    if (setting == "-") return {std::make_unique<Trace>(stderr, false), std::nullopt};
+    if (setting == "-") return {std::make_unique<Trace>(stderr, false, "to standard error"), std::nullopt};
     std::FILE* file = std::fopen(setting.c_str(), "w");
-    if (file == nullptr) return {nullptr, "cannot write the trace file " + setting};
-    return {std::make_unique<Trace>(file, true), std::nullopt};
+    if (file == nullptr)
+        return {nullptr, "cannot write the trace " + setting + ": " + platform::last_system_error()};
+    return {std::make_unique<Trace>(file, true, setting), std::nullopt};
 }
 
 TracePlaces trace_places_from_environment() {

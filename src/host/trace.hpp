@@ -16,8 +16,9 @@ struct Runtime;
 
 class Trace {
 public:
-    // Writes to an open stream; a stream of standard error is flushed, not closed, at the end.
-    Trace(std::FILE* stream, bool owns_stream);
+    // Writes to an open stream, named so in messages; a stream of standard error is flushed, not
+    // closed, at the end. A line that cannot be written throws OutputLost.
+    Trace(std::FILE* stream, bool owns_stream, std::string name);
     ~Trace();
     Trace(const Trace&) = delete;
     Trace& operator=(const Trace&) = delete;
@@ -30,6 +31,8 @@ public:
     void dialog_answered(const Runtime& runtime);
     // The script ended in the middle of the record: a jump to a missing label, a skip past the end.
     void ended_in_record(const Runtime& runtime);
+    // At the run's end: stores every line, or throws OutputLost.
+    void finish();
 
     // Names the listing place of each record, record 1 first ("script.kxs:3"); a record without one
     // is shown without.
@@ -40,9 +43,11 @@ public:
 
 private:
     void write_line(const std::string& line);
+    [[noreturn]] void lost();
 
     std::FILE* stream;
     bool owns_stream;
+    std::string name;
     std::int32_t number = 0;
     std::string line;
     std::string result_before;

@@ -207,11 +207,20 @@ public:
     virtual void follow_record_counter(const std::int32_t* counter) { (void)counter; }
     // The answers prepared for the run that no dialog took; none for a desktop with a user.
     virtual std::vector<std::string> unused_answers() const { return {}; }
+    // At the run's end: stores what the desktop wrote down (the transcript), or throws OutputLost.
+    virtual void finish_run() {}
 };
 
 // Thrown by an unattended desktop when an answer cannot be what the script's author meant (a button the
 // box does not have, a list entry past the list's end): the run stops with status 3.
 struct AnswerDoesNotFit {
+    std::string message;
+};
+
+// Thrown when what a run writes down for later checking (the transcript, the trace) cannot be
+// written: the run stops with status 1, since a run whose record is lost would pass for one that went
+// as planned. The message names the file and the system's reason.
+struct OutputLost {
     std::string message;
 };
 
@@ -221,14 +230,20 @@ struct DesktopChoice {
     // When there is no desktop: what the user must be told, naming the file at fault. Empty when the
     // platform's own windows could not be made, which ends the runtime silently with status 0.
     std::string failure;
+    // The exit status of a failure: 1 for a file that cannot be used, 3 for an answer file that holds
+    // a line that is no answer.
+    int failure_status = 1;
 };
 
 // Desktops every platform has: the console (a terminal on standard input and output) and the
 // scripted one (answers from a file, every operation written to a transcript).
 std::unique_ptr<Desktop> make_console_desktop();
 // A failure naming the file when the answer file cannot be read or the transcript cannot be opened
-// for writing.
-DesktopChoice make_scripted_desktop(const std::string& answer_file, const std::string& transcript_file);
+// for writing, or naming the file and line of the first line that is no answer. A dialog that finds no
+// answer left is told on standard error, or with strictness stop, stops the run (AnswerDoesNotFit).
+enum class Strictness { lenient, stop };
+DesktopChoice make_scripted_desktop(const std::string& answer_file, const std::string& transcript_file,
+                                    Strictness strictness);
 std::unique_ptr<Desktop> make_scripted_desktop_from_text(std::string answers, std::string* transcript);
 
 // The platform's own desktop: the windows of Win32, or the console elsewhere. Nothing when its windows

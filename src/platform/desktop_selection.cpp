@@ -11,7 +11,10 @@ DesktopChoice make_desktop_from_environment() {
         std::string answers = setting.substr(scripted.size());
         std::string transcript =
             platform::environment_variable("KORVEX_TRANSCRIPT").value_or(answers + ".transcript");
-        DesktopChoice choice = make_scripted_desktop(answers, transcript);
+        Strictness strictness = platform::environment_variable("KORVEX_STRICT").value_or("") == "1"
+                                    ? Strictness::stop
+                                    : Strictness::lenient;
+        DesktopChoice choice = make_scripted_desktop(answers, transcript, strictness);
         if (choice.desktop) choice.desktop = attach_native_windows(std::move(choice.desktop));
         return choice;
     }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <deque>
+#include <utility>
 
 #include "core/escapes.hpp"
 #include "core/numbers.hpp"
@@ -29,6 +30,97 @@ std::string unquoted(const std::string& text) {
     if (text.size() >= 2 && text.front() == '"' && text.back() == '"') return text.substr(1, text.size() - 2);
     return text;
 }
+
+// ---- The answer file -----------------------------------------------------------------------------
+
+// The words an answer line starts with; a whole number alone is a button code.
+constexpr std::string_view answer_words[] = {"ok",     "cancel", "close",   "abort",  "retry",
+                                             "ignore", "yes",    "no",      "button", "text",
+                                             "choose", "select", "virtual", "window"};
+
+bool is_answer_word(std::string_view word) {
+    if (!word.empty() && word.find_first_not_of("0123456789") == std::string_view::npos) return true;
+    return std::find(std::begin(answer_words), std::end(answer_words), word) != std::end(answer_words);
+}
+
+char lower_case(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+}
+
+// The number of bytes to insert, remove or change to make one text the other, letter case ignored.
+std::size_t edit_distance(std::string_view from, std::string_view to) {
+    std::vector<std::size_t> row(to.size() + 1);
+    for (std::size_t j = 0; j <= to.size(); ++j) row[j] = j;
+    for (std::size_t i = 1; i <= from.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= to.size(); ++j) {
+            std::size_t above = row[j];
+            bool same = lower_case(from[i - 1]) == lower_case(to[j - 1]);
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[to.size()];
+}
+
+// Why a line's first word is no answer: the word, the known one nearest to it, and, for a word that
+// is no near miss of one, how a text to type is written.
+std::string no_answer_word(const Answer& answer) {
+    std::string_view nearest = answer_words[0];
+    for (std::string_view word : answer_words)
+        if (edit_distance(answer.verb, word) < edit_distance(answer.verb, nearest)) nearest = word;
+    std::string text = "\"" + escape_bytes(answer.verb) + "\" is no answer word (the nearest is \"" +
+                       std::string(nearest) + "\")";
+    if (edit_distance(answer.verb, nearest) > 1)
+        text += "; a text to type is written \"text " + escape_bytes(answer.line) + "\"";
+    return text;
+}
+
+// An answer file read: its answers in order, the windows it declares, and the first line that is no
+// answer (its number from 1 and why), if any.
+struct AnswerFile {
+    std::deque<Answer> answers;
+    std::vector<std::string> window_titles;
+    int fault_line = 0;
+    std::string fault;
+};
+
+AnswerFile read_answer_file(std::string_view text) {
+    AnswerFile file;
+    // An editor that writes UTF-8 may put a byte-order mark in front of the first line.
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    int line_number = 0;
+    for (std::size_t line_start = 0; line_start < text.size();) {
+        ++line_number;
+        std::size_t line_end = text.find('\n', line_start);
+        if (line_end == std::string_view::npos) line_end = text.size();
+        std::string line(text.substr(line_start, line_end - line_start));
+        line_start = line_end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::size_t start = line.find_first_not_of(" \t");
+        if (start == std::string::npos || line[start] == '#') continue;
+        std::size_t verb_end = line.find(' ', start);
+        Answer answer;
+        answer.line = line.substr(start);
+        answer.verb =
+            line.substr(start, verb_end == std::string::npos ? std::string::npos : verb_end - start);
+        if (verb_end != std::string::npos) {
+            answer.raw_argument = line.substr(verb_end + 1);
+            answer.argument = unescape_bytes(answer.raw_argument).value_or(answer.raw_argument);
+        }
+        if (!is_answer_word(answer.verb) && file.fault_line == 0) {
+            file.fault_line = line_number;
+            file.fault = no_answer_word(answer);
+        }
+        if (answer.verb == "window")
+            file.window_titles.push_back(unquoted(answer.argument));
+        else
+            file.answers.push_back(std::move(answer));
+    }
+    return file;
+}
+// ---- end of The answer file ------------------------------------------------------------------------
 
 // What a dialog run gave, and why it was cancelled when the answer file did not fit the dialog.
 struct DialogOutcome {
@@ -166,13 +258,17 @@ class Transcript {
 public:
     virtual ~Transcript() = default;
     virtual void write_line(std::string_view line) = 0;
+    // Stores what was written; throws OutputLost when that fails.
+    virtual void close() {}
 };
 
 // Appends to a file, each line stored before the next operation, so the transcript is whole even when
-// the program is stopped from outside. A file that cannot be opened takes nothing.
+// the program is stopped from outside. A line that cannot be written, or a close that fails, throws
+// OutputLost: the run must not go on without its record.
 class FileTranscript final : public Transcript {
 public:
-    explicit FileTranscript(const std::string& path) : file(std::fopen(path.c_str(), "ab")) {}
+    explicit FileTranscript(std::string path)
+        : path(std::move(path)), file(std::fopen(this->path.c_str(), "ab")) {}
     bool is_open() const { return file != nullptr; }
     FileTranscript(const FileTranscript&) = delete;
     FileTranscript& operator=(const FileTranscript&) = delete;
@@ -181,13 +277,33 @@ public:
     }
 
     void write_line(std::string_view line) override {
-        if (!file || std::ferror(file)) return;
-        std::fwrite(line.data(), 1, line.size(), file);
-        std::fputc('\n', file);
-        std::fflush(file);
+        if (!file) return;
+        bool written = std::fwrite(line.data(), 1, line.size(), file) == line.size() &&
+                       std::fputc('\n', file) != EOF && std::fflush(file) == 0;
+        if (!written) lost();
     }
 
+    void close() override {
+        if (!file) return;
+        std::FILE* closing = std::exchange(file, nullptr);
+        if (std::fclose(closing) != 0) lost();
+    }
+
+    // Why the transcript cannot be opened, as lost() tells why it cannot be written.
+    std::string open_failure() const { return failure(platform::last_system_error()); }
+
 private:
+    std::string failure(const std::string& reason) const {
+        return "cannot write the transcript " + path + ": " + reason;
+    }
+
+    [[noreturn]] void lost() {
+        std::string reason = platform::last_system_error();
+        if (file) std::fclose(std::exchange(file, nullptr));
+        throw OutputLost{failure(reason)};
+    }
+
+    std::string path;
     std::FILE* file;
 };
 
@@ -203,33 +319,15 @@ private:
     std::string* target;
 };
 
+// What a dialog that finds no answer left does: nothing more than its transcript line (a run in the
+// caller's process, which reads the transcript), a note on standard error, or the run stops.
+enum class MissingAnswer { unnoticed, told, stops };
+
 class ScriptedDesktop final : public Desktop {
 public:
-    ScriptedDesktop(std::string_view answer_text, std::unique_ptr<Transcript> sink)
-        : transcript(std::move(sink)) {
-        for (std::size_t line_start = 0; line_start < answer_text.size();) {
-            std::size_t line_end = answer_text.find('\n', line_start);
-            if (line_end == std::string_view::npos) line_end = answer_text.size();
-            std::string line(answer_text.substr(line_start, line_end - line_start));
-            line_start = line_end + 1;
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            std::size_t start = line.find_first_not_of(" \t");
-            if (start == std::string::npos || line[start] == '#') continue;
-            std::size_t verb_end = line.find(' ', start);
-            Answer answer;
-            answer.line = line.substr(start);
-            answer.verb =
-                line.substr(start, verb_end == std::string::npos ? std::string::npos : verb_end - start);
-            if (verb_end != std::string::npos) {
-                answer.raw_argument = line.substr(verb_end + 1);
-                answer.argument = unescape_bytes(answer.raw_argument).value_or(answer.raw_argument);
-            }
-            if (answer.verb == "window")
-                window_titles.push_back(unquoted(answer.argument));
-            else
-                answers.push_back(std::move(answer));
-        }
-    }
+    ScriptedDesktop(AnswerFile file, std::unique_ptr<Transcript> sink, MissingAnswer missing)
+        : answers(std::move(file.answers)), window_titles(std::move(file.window_titles)),
+          transcript(std::move(sink)), missing_answer(missing) {}
 
     // --- Keystrokes: windows by the titles declared ("window TITLE"), numbered from 1 in their order.
     ForeignWindow find_window(std::string_view title) override {
@@ -255,7 +353,7 @@ public:
     // --- Boxes, dialogs, captions and the clipboard.
     int message_box(std::string_view text, std::string_view title, std::uint32_t style) override {
         int code = closing_code(style);
-        if (std::optional<Answer> answer = next_answer()) {
+        if (std::optional<Answer> answer = next_answer("the message box " + quoted(title))) {
             std::string name = answer->verb == "button" ? answer->argument : answer->verb;
             int by_name = button_by_name(name);
             code = name == "close" ? closing_code(style) : by_name >= 0 ? by_name : read_whole_number(name);
@@ -284,14 +382,15 @@ public:
 
     std::optional<std::string> run_input_dialog(std::string_view title, std::string_view prompt,
                                                 std::string_view default_text) override {
-        DialogOutcome result = text_answer(default_text, EditorMode::editable);
+        DialogOutcome result =
+            text_answer("the input box " + quoted(title), default_text, EditorMode::editable);
         write("input_dialog title=" + quoted(title) + " prompt=" + quoted(prompt) +
               " default=" + quoted(default_text) + " -> " + result.describe(at_record()));
         return result.answer;
     }
 
     std::optional<std::string> run_editor_dialog(const EditorDialog& dialog) override {
-        DialogOutcome result = text_answer(dialog.content, dialog.mode);
+        DialogOutcome result = text_answer("the editor " + quoted(dialog.title), dialog.content, dialog.mode);
         // The runtime drops every carriage return of the editor's answer; the line shows what it stores.
         DialogOutcome stored = result;
         if (stored.answer) std::erase(*stored.answer, '\r');
@@ -303,7 +402,7 @@ public:
     }
 
     std::optional<std::string> run_list_dialog(const ListDialog& dialog) override {
-        DialogOutcome result = list_answer(dialog.items);
+        DialogOutcome result = list_answer("the list box " + quoted(dialog.title), dialog.items);
         std::string items;
         for (const std::string& item : dialog.items) items += (items.empty() ? "" : ",") + quoted(item);
         write("list_dialog title=" + quoted(dialog.title) + " size=" + std::to_string(dialog.width) + "x" +
@@ -313,7 +412,8 @@ public:
 
     std::optional<ChosenFiles> run_file_chooser(const FileChooser& chooser) override {
         std::string note;
-        std::optional<ChosenFiles> files = file_answer(chooser, note);
+        std::optional<ChosenFiles> files =
+            file_answer("the file chooser " + quoted(chooser.title), chooser, note);
         bool several = chooser.selection == FileSelection::multiple;
         write(std::string("file_chooser kind=") + (chooser.kind == FileChooserKind::save ? "save" : "open") +
               " title=" + quoted(chooser.title) + " filters=" + filter_list(chooser.filters) +
@@ -324,7 +424,7 @@ public:
 
     FolderChoice run_folder_chooser(std::string_view title, std::string_view initial_folder) override {
         std::string note;
-        FolderChoice choice = folder_answer(initial_folder, note);
+        FolderChoice choice = folder_answer("the folder chooser " + quoted(title), initial_folder, note);
         write("folder_chooser title=" + quoted(title) + " folder=" + quoted(initial_folder) + " -> " +
               describe_folder(choice, note.empty() ? note : note + ", " + at_record()));
         return choice;
@@ -341,6 +441,9 @@ public:
 
 private:
     void follow_record_counter(const std::int32_t* counter) override { record_counter = counter; }
+    void finish_run() override {
+        if (transcript) transcript->close();
+    }
     std::vector<std::string> unused_answers() const override {
         std::vector<std::string> lines;
         for (const Answer& answer : answers) lines.push_back(answer.line);
@@ -352,8 +455,17 @@ private:
         return record_counter ? "record " + std::to_string(*record_counter) : std::string("start-up");
     }
 
-    std::optional<Answer> next_answer() {
-        if (answers.empty()) return std::nullopt;
+    // The next answer; nothing, told as the run asks, when none is left for the dialog named.
+    std::optional<Answer> next_answer(const std::string& dialog) {
+        if (answers.empty()) {
+            std::string missing = at_record() + ": no answer left for " + dialog;
+            if (missing_answer == MissingAnswer::stops) throw AnswerDoesNotFit{missing};
+            if (missing_answer == MissingAnswer::told) {
+                std::fprintf(stderr, "korvex: %s; it counts as closed\n", missing.c_str());
+                std::fflush(stderr);
+            }
+            return std::nullopt;
+        }
         Answer answer = std::move(answers.front());
         answers.pop_front();
         return answer;
@@ -361,8 +473,8 @@ private:
 
     // "text VALUE" types VALUE, "ok" accepts what the dialog shows, "cancel" cancels. A read-only editor
     // takes no typing: its text answer is OK with the content unchanged.
-    DialogOutcome text_answer(std::string_view shown, EditorMode mode) {
-        std::optional<Answer> answer = next_answer();
+    DialogOutcome text_answer(const std::string& dialog, std::string_view shown, EditorMode mode) {
+        std::optional<Answer> answer = next_answer(dialog);
         if (!answer) return {std::nullopt, "no answer left"};
         if (answer->verb == "text") {
             if (mode == EditorMode::read_only)
@@ -375,8 +487,8 @@ private:
 
     // "ok" takes the entry selected when the list opens (the first), "choose N" the N-th entry and
     // "select VALUE" the first entry with that text; an entry the list does not have cancels.
-    DialogOutcome list_answer(const std::vector<std::string>& items) {
-        std::optional<Answer> answer = next_answer();
+    DialogOutcome list_answer(const std::string& dialog, const std::vector<std::string>& items) {
+        std::optional<Answer> answer = next_answer(dialog);
         if (!answer) return {std::nullopt, "no answer left"};
         if (answer->verb == "ok") {
             if (items.empty()) return {std::nullopt, "the list is empty"};
@@ -399,8 +511,9 @@ private:
 
     // "choose PATH" picks one file; "choose FOLDER NAME NAME..." several, where the chooser allows
     // more than one; "cancel" cancels.
-    std::optional<ChosenFiles> file_answer(const FileChooser& chooser, std::string& note) {
-        std::optional<Answer> answer = next_answer();
+    std::optional<ChosenFiles> file_answer(const std::string& dialog, const FileChooser& chooser,
+                                           std::string& note) {
+        std::optional<Answer> answer = next_answer(dialog);
         if (!answer) {
             note = "no answer left";
             return std::nullopt;
@@ -427,8 +540,9 @@ private:
 
     // "choose PATH" picks a folder, "ok" the one selected when the chooser opens, "virtual" an item
     // without a file-system path; "cancel" cancels.
-    FolderChoice folder_answer(std::string_view initial_folder, std::string& note) {
-        std::optional<Answer> answer = next_answer();
+    FolderChoice folder_answer(const std::string& dialog, std::string_view initial_folder,
+                               std::string& note) {
+        std::optional<Answer> answer = next_answer(dialog);
         if (!answer) {
             note = "no answer left";
             return {FolderOutcome::cancelled, {}};
@@ -463,25 +577,33 @@ private:
     std::deque<Answer> answers;
     std::vector<std::string> window_titles;
     std::unique_ptr<Transcript> transcript;
+    MissingAnswer missing_answer;
     std::string clipboard;
     const std::int32_t* record_counter = nullptr;
 };
 
 } // namespace
 
-DesktopChoice make_scripted_desktop(const std::string& answer_file, const std::string& transcript_file) {
+DesktopChoice make_scripted_desktop(const std::string& answer_file, const std::string& transcript_file,
+                                    Strictness strictness) {
     // An unattended run without its answers or its record would pass for one that went as planned.
     std::optional<std::string> answers = platform::read_whole_file(answer_file);
     if (!answers) return {nullptr, "cannot read the answer file \"" + answer_file + "\""};
+    AnswerFile file = read_answer_file(*answers);
+    // Every answer behind a line that is no answer would go to the wrong dialog.
+    if (file.fault_line != 0)
+        return {nullptr, answer_file + ":" + std::to_string(file.fault_line) + ": " + file.fault, 3};
     auto transcript = std::make_unique<FileTranscript>(transcript_file);
-    if (!transcript->is_open()) return {nullptr, "cannot write the transcript \"" + transcript_file + "\""};
-    return {std::make_unique<ScriptedDesktop>(std::move(*answers), std::move(transcript)), {}};
+    if (!transcript->is_open()) return {nullptr, transcript->open_failure()};
+    MissingAnswer missing = strictness == Strictness::stop ? MissingAnswer::stops : MissingAnswer::told;
+    return {std::make_unique<ScriptedDesktop>(std::move(file), std::move(transcript), missing), {}};
 }
 
 std::unique_ptr<Desktop> make_scripted_desktop_from_text(std::string answers, std::string* transcript) {
     std::unique_ptr<Transcript> sink;
     if (transcript) sink = std::make_unique<StringTranscript>(transcript);
-    return std::make_unique<ScriptedDesktop>(answers, std::move(sink));
+    return std::make_unique<ScriptedDesktop>(read_answer_file(answers), std::move(sink),
+                                             MissingAnswer::unnoticed);
 }
 
 } // namespace korvex

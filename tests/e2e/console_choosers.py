@@ -24,6 +24,8 @@ R037[31]'Folder''sub'
 R025'out.txt'[31]#':'#[0]
 R037[31]'Folder''sub'
 R025'out.txt'[31]#':'#[0]
+R037[31]'No folder'''
+R025'out.txt'[31]#':'#[0]
 R009
 """
 
@@ -37,6 +39,9 @@ def conversation(work):
         ("== Save as == (save)", ""),
         ("== Folder == (folder)\nfolder: sub\n", ""),
         ("== Folder ==", "missing"), ("%s/missing is no folder" % work, None),
+        # With no folder shown, Enter alone is not offered.
+        ("== No folder == (folder)\n(a folder; Esc+Enter or Ctrl-D: cancel)\n", ""),
+        ("no folder is shown: type one\n", "sub"),
     ]
 
 
@@ -64,7 +69,7 @@ def main():
         status = terminal.finish()
         with open(out, "rb") as f:
             stored = f.read().decode("latin-1").split("\r\n")
-        expected = ["%s/a.txt:0" % work, ":-1", "%s|one.txt|two.txt:0" % work, ":-1", "%s/sub:0" % work, ":0", ""]
+        expected = ["%s/a.txt:0" % work, ":-1", "%s|one.txt|two.txt:0" % work, ":-1", "%s/sub:0" % work, ":0", "%s/sub:0" % work, ""]
         if status != 0 or stored != expected:
             print("FAIL: exit status %d, stored %r, expected %r\n%s" % (status, stored, expected, terminal.output))
             return 1
@@ -76,7 +81,7 @@ def main():
         with open(out, "rb") as f:
             stored = f.read().decode("latin-1").split("\r\n")
         shown = quiet.stdout.decode("latin-1")
-        if quiet.returncode != 0 or stored != [":-1"] * 4 + [":0"] * 2 + [""] or "== Save as ==" not in shown:
+        if quiet.returncode != 0 or stored != [":-1"] * 4 + [":0"] * 3 + [""] or "== Save as ==" not in shown:
             print("FAIL without a terminal: exit status %d, stored %r\n%s" % (quiet.returncode, stored, shown))
             return 1
     return 0

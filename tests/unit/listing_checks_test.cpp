@@ -85,5 +85,12 @@ TEST(ListingChecks, ShippedExamplesPassClean) {
     }
 }
 
+// A warning quotes a record's bytes as a terminal may show them.
+TEST(ListingChecks, QuoteControlBytesEscaped) {
+    std::string findings = findings_of("~R001[x]'1'\\x1B[2J\n");
+    EXPECT_NE(findings.find("1: text after the last operand: '\\x1B[2J'"), std::string::npos) << findings;
+    EXPECT_EQ(findings.find('\x1B'), std::string::npos) << findings;
+}
+
 } // namespace
 } // namespace korvex::testing

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/escapes.hpp"
+
 namespace korvex::listing {
 namespace {
 
@@ -72,6 +74,18 @@ TEST(Listing, LinesOfRecordsThatALineCannotHoldAreEscaped) {
     EXPECT_EQ(line_of("# x"), "~# x");
     EXPECT_EQ(line_of("a\r\nb"), "~a\\r\\nb");
     EXPECT_EQ(line_of("  "), "~  ");
+}
+
+// What a terminal is shown of a text: control bytes escaped as transcripts write them; line ends, tabs
+// and backslashes as they are.
+TEST(Listing, TextsForATerminalHoldNoControlBytes) {
+    EXPECT_EQ(shown_on_terminal("x\x1B]52;c;cm0=\x07\x1B[2J.txt\r\nb\rc\x7F\td\\x\n"),
+              "x\\x1B]52;c;cm0=\\x07\\x1B[2J.txt\r\nb\\rc\\x7F\td\\x\n");
+    for (int byte = 0; byte < 256; ++byte) {
+        std::string text(1, static_cast<char>(byte));
+        bool kept = (byte >= 0x20 && byte != 0x7F) || byte == '\n' || byte == '\t';
+        EXPECT_EQ(shown_on_terminal(text), kept ? text : escape_bytes(text)) << byte;
+    }
 }
 
 } // namespace

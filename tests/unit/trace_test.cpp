@@ -11,7 +11,7 @@ std::string traced_run(const std::string& listing) {
     ScriptRun script(listing);
     std::FILE* file = std::tmpfile();
     {
-        Trace trace(file, false);
+        Trace trace(file, false, "test");
         script.runtime->trace = &trace;
         script.run(100);
     }

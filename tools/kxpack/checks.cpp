@@ -10,6 +10,7 @@
 #include <optional>
 #include <string_view>
 
+#include "core/escapes.hpp"
 #include "core/opcodes.hpp"
 
 namespace korvex::listing {
@@ -21,8 +22,10 @@ constexpr std::array known_codes = {
 #undef KORVEX_OPCODE
 };
 
+// A piece of a record as a warning quotes it; a record's control bytes are shown escaped, since the
+// warning goes to a terminal.
 std::string quoted(std::string_view text) {
-    return "'" + std::string(text) + "'";
+    return "'" + shown_on_terminal(text) + "'";
 }
 
 std::string plural(int count, const char* word) {

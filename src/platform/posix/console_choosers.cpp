@@ -96,9 +96,10 @@ void print_file_chooser(const FileChooser& chooser, const Printer& print) {
     }
     text += "folder: " + chooser.folder + "\n";
     if (chooser.selection == FileSelection::multiple)
-        text += "(a path, or several separated by \"|\"; Enter alone or Ctrl-D: cancel)";
+        text +=
+            "(a path, or several separated by \"|\"; Enter alone, " + std::string(cancel_keys) + ": cancel)";
     else
-        text += "(a path; Enter alone or Ctrl-D: cancel)";
+        text += "(a path; Enter alone, " + std::string(cancel_keys) + ": cancel)";
     print(text + "\n");
 }
 
@@ -116,8 +117,12 @@ std::optional<ChosenFiles> ask_for_files(const FileChooser& chooser, const Print
 
 void print_folder_chooser(std::string_view title, std::string_view initial_folder, const Printer& print) {
     std::string text = "== " + std::string(title) + " == (folder)\n";
-    if (!initial_folder.empty()) text += "folder: " + platform::native_path(initial_folder) + "\n";
-    print(text + "(a folder; Enter alone: the folder shown, Ctrl-D: cancel)\n");
+    if (initial_folder.empty()) {
+        print(text + "(a folder; " + std::string(cancel_keys) + ": cancel)\n");
+        return;
+    }
+    text += "folder: " + platform::native_path(initial_folder) + "\n";
+    print(text + "(a folder; Enter alone: the folder shown, " + std::string(cancel_keys) + ": cancel)\n");
 }
 
 FolderChoice ask_for_folder(std::string_view initial_folder, const Printer& print,

@@ -11,7 +11,11 @@
 
 namespace korvex::console {
 
-// One typed line; nothing at the end of input.
+// What every prompt of the console desktop says of the keys that cancel it: Escape typed in a line
+// cancels as the end of input does, once Enter hands the line over.
+inline constexpr std::string_view cancel_keys = "Esc+Enter or Ctrl-D";
+
+// One typed line; nothing at the end of input or when the line cancels.
 using LineReader = std::function<std::optional<std::string>()>;
 // Writes a text to the terminal at once.
 using Printer = std::function<void(std::string_view)>;

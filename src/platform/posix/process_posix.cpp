@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <initializer_list>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -46,6 +47,27 @@ std::int32_t start_error_number(int error) {
     }
 }
 
+// Start attributes that give a started program these signals at their default: the runtime ignores
+// SIGPIPE, and the shell's command also starts with the interrupt and quit keys it ignores meanwhile.
+class DefaultSignals {
+public:
+    explicit DefaultSignals(std::initializer_list<int> signals) {
+        posix_spawnattr_init(&attributes);
+        sigset_t set;
+        sigemptyset(&set);
+        for (int number : signals) sigaddset(&set, number);
+        posix_spawnattr_setsigdefault(&attributes, &set);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+    }
+    DefaultSignals(const DefaultSignals&) = delete;
+    DefaultSignals& operator=(const DefaultSignals&) = delete;
+    ~DefaultSignals() { posix_spawnattr_destroy(&attributes); }
+    const posix_spawnattr_t* get() const { return &attributes; }
+
+private:
+    posix_spawnattr_t attributes;
+};
+
 // Starts arguments[0] (looked up along PATH when it names no directory) with the environment
 // as it stands now: 0, or the error number of the failed start.
 int spawn(const std::vector<std::string>& arguments, pid_t& child) {
@@ -53,7 +75,8 @@ int spawn(const std::vector<std::string>& arguments, pid_t& child) {
     std::vector<char*> argv;
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
-    return posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ);
+    DefaultSignals defaults({SIGPIPE});
+    return posix_spawnp(&child, argv[0], nullptr, defaults.get(), argv.data(), environ);
 }
 
 // Waits for a child's end; its wait status, or nothing when the wait failed.
@@ -133,19 +156,11 @@ std::int32_t run_shell_command(const std::string& command_line) {
     std::fflush(nullptr); // what the runtime printed comes before what the command prints
     // Started directly rather than through the standard system function, whose child reports a shell
     // that could not start (a command line or environment too large, E2BIG) as exit status 127.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t default_signals;
-    sigemptyset(&default_signals);
-    sigaddset(&default_signals, SIGINT);
-    sigaddset(&default_signals, SIGQUIT);
-    posix_spawnattr_setsigdefault(&attributes, &default_signals);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+    DefaultSignals defaults({SIGINT, SIGQUIT, SIGPIPE});
     const char* argv[] = {"sh", "-c", command_line.c_str(), nullptr};
     InterruptsIgnored interrupts_ignored;
     pid_t child = 0;
-    int error = posix_spawn(&child, "/bin/sh", nullptr, &attributes, const_cast<char**>(argv), environ);
-    posix_spawnattr_destroy(&attributes);
+    int error = posix_spawn(&child, "/bin/sh", nullptr, defaults.get(), const_cast<char**>(argv), environ);
     if (error != 0) return -1;
     std::optional<int> status = wait_for(child);
     if (!status) return -1;
