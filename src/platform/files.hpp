@@ -39,8 +39,8 @@ struct FileTime {
 FileTime current_file_time();
 
 // What tells one content of a regular file from another as far as the system can: the file, its
-// size, when it was last written and when anything about it last changed (a time no program can set;
-// Windows keeps none, and there it is the time of the last write again).
+// size, when it was last written and when anything about it last changed (a time no program can set:
+// the inode's change time on POSIX systems, the file's ChangeTime on Windows).
 struct FileVersion {
     FileIdentity identity;
     std::int64_t size = 0;

@@ -183,12 +183,18 @@ std::optional<FileVersion> DataFile::version() {
         !GetFileInformationByHandle(file, &information))
         return std::nullopt;
     FileTime written = file_time_of(information.ftLastWriteTime);
+    // The change time, which no program sets: a rewrite that puts the write time back still moves it.
+    // A file system that keeps none (it reads 0) gives no version, so the file is read anew each time.
+    FILE_BASIC_INFO basic{};
+    if (!GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic) ||
+        basic.ChangeTime.QuadPart == 0)
+        return std::nullopt;
     return FileVersion{
         FileIdentity{information.dwVolumeSerialNumber,
                      (std::uint64_t(information.nFileIndexHigh) << 32) | information.nFileIndexLow},
         static_cast<std::int64_t>((std::uint64_t(information.nFileSizeHigh) << 32) |
                                   information.nFileSizeLow),
-        written, written};
+        written, file_time_of(static_cast<std::uint64_t>(basic.ChangeTime.QuadPart))};
 }
 
 std::optional<bool> DataFile::copy_rest_to(DataFile&) {
