@@ -126,8 +126,9 @@ std::int32_t run_shell_command(const std::string& command_line);
 bool is_directory_separator(char byte);
 // Names in the current directory that match a wildcard pattern, in the order the system delivers
 // them; "." and ".." included when they match. A directory the user may not list has no names;
-// nothing when the listing failed otherwise (no descriptor or memory left), so that a search never
-// passes a directory over unnoticed.
+// nothing when the listing failed otherwise (no descriptor or memory left) or, on Windows, an entry
+// has no name in the ANSI code page that reaches it (see files_win32.cpp), so that a search never
+// passes a directory or an entry over unnoticed.
 std::optional<std::vector<std::string>> matching_entries(const std::string& pattern);
 // Subdirectories of the current directory that a search goes down into: every directory entry
 // (hidden ones too, links to directories followed) except ".", ".." and system directories.
