@@ -39,8 +39,8 @@ struct FileTime {
 FileTime current_file_time();
 
 // What tells one content of a regular file from another as far as the system can: the file, its
-// size, when it was last written and when anything about it last changed (a time no program can set;
-// Windows keeps none, and there it is the time of the last write again).
+// size, when it was last written and when anything about it last changed (a time no program can set:
+// the inode's change time on POSIX systems, the file's ChangeTime on Windows).
 struct FileVersion {
     FileIdentity identity;
     std::int64_t size = 0;
@@ -126,8 +126,9 @@ std::int32_t run_shell_command(const std::string& command_line);
 bool is_directory_separator(char byte);
 // Names in the current directory that match a wildcard pattern, in the order the system delivers
 // them; "." and ".." included when they match. A directory the user may not list has no names;
-// nothing when the listing failed otherwise (no descriptor or memory left), so that a search never
-// passes a directory over unnoticed.
+// nothing when the listing failed otherwise (no descriptor or memory left) or, on Windows, an entry
+// has no name in the ANSI code page that reaches it (see files_win32.cpp), so that a search never
+// passes a directory or an entry over unnoticed.
 std::optional<std::vector<std::string>> matching_entries(const std::string& pattern);
 // Subdirectories of the current directory that a search goes down into: every directory entry
 // (hidden ones too, links to directories followed) except ".", ".." and system directories.

@@ -76,6 +76,11 @@ def unescape(text):
     return bytes(out)
 
 
+def file_name(name):
+    """A name from a directive as the listing's own bytes (UTF-8 in a UTF-8 listing)."""
+    return os.fsdecode(name.encode("latin-1"))
+
+
 def helper_entry(option):
     """NAME=PATH, or a bare PATH named by its file name without ".exe"."""
     name, equals, path = option.partition("=")
@@ -185,7 +190,7 @@ def main():
         for key, value in directives:
             if key == "setup-file":
                 name, _, text = value.partition(" ")
-                target = os.path.join(run_dir, name)
+                target = os.path.join(run_dir, file_name(name))
                 os.makedirs(os.path.dirname(target), exist_ok=True)
                 with open(target, "wb") as f:
                     f.write(unescape(text))
@@ -193,7 +198,7 @@ def main():
                 shutil.copy(os.path.join(os.path.dirname(os.path.abspath(options.script)), value),
                             os.path.join(run_dir, value))
             elif key == "setup-dir":
-                os.makedirs(os.path.join(run_dir, value), exist_ok=True)
+                os.makedirs(os.path.join(run_dir, file_name(value)), exist_ok=True)
             elif key == "helper":
                 helpers = dict(helper_entry(h) for h in options.helper)
                 name, _, copy_as = value.partition(" ")

@@ -6,12 +6,19 @@
 //   kxhelper signal N             raises signal N
 //   kxhelper sleep MS             waits MS milliseconds, then ends with exit code 0
 //   kxhelper wait-file FILE       waits up to 20 seconds for FILE to exist: exit code 0, else 1
+//   kxhelper stamp FILE           sets FILE's write time a day back, to a whole second
+//   kxhelper rewrite FILE OLD NEW replaces each byte OLD of FILE by NEW in place and puts the write
+//                                 time back (exactly, once stamped: the Windows C++ library reads and
+//                                 sets it in whole seconds)
 // Started under any other name (as a stand-in for a document opener), it appends its arguments,
 // joined by blanks, as one line to "opened.txt" in the current directory.
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 
@@ -19,6 +26,20 @@ namespace {
 
 bool file_exists(const char* name) {
     return std::ifstream(name).good();
+}
+
+int rewrite(const char* name, char old_byte, char new_byte) {
+    std::error_code error;
+    auto time = std::filesystem::last_write_time(name, error);
+    if (error) return 1;
+    std::fstream file(name, std::ios::in | std::ios::out | std::ios::binary);
+    std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::replace(content.begin(), content.end(), old_byte, new_byte);
+    file.seekp(0);
+    file.write(content.data(), static_cast<std::streamsize>(content.size()));
+    file.close();
+    std::filesystem::last_write_time(name, time, error);
+    return file && !error ? 0 : 1;
 }
 
 int run(int argc, char** argv) {
@@ -46,6 +67,15 @@ int run(int argc, char** argv) {
         }
         return 1;
     }
+    if (mode == "stamp" && argc > 2) {
+        std::error_code error;
+        auto time = std::filesystem::last_write_time(argv[2], error);
+        if (!error)
+            std::filesystem::last_write_time(
+                argv[2], std::chrono::floor<std::chrono::seconds>(time) - std::chrono::hours(24), error);
+        return error ? 1 : 0;
+    }
+    if (mode == "rewrite" && argc > 4) return rewrite(argv[2], argv[3][0], argv[4][0]);
     return 101;
 }
 

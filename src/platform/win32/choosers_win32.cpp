@@ -22,10 +22,11 @@ constexpr DWORD file_record_size =
     offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(OPENFILENAMEA::lpTemplateName);
 static_assert(sizeof(void*) != 4 || file_record_size == 76);
 
-// The room for a chosen path or names when a dialog opens: some hundreds of names. A choice that
-// needs more makes the dialog fail with FNERR_BUFFERTOOSMALL (or, in Wine, come back cut), and the
-// dialog is shown again with more room, until the whole choice fits.
-constexpr std::size_t first_names_room = 65536;
+// The room for a chosen path or names when a dialog opens: a choice of 1 MiB and its two closing
+// zero bytes, some thousands of names. A choice that needs more makes the dialog fail with
+// FNERR_BUFFERTOOSMALL (or, in Wine, come back cut), and the dialog is shown again with more room,
+// until the whole choice fits.
+constexpr std::size_t first_names_room = (std::size_t{1} << 20) + 2;
 
 // Each pair as description and pattern, zero-terminated, and an empty text to end the list.
 std::string filter_list(const std::vector<FileFilter>& filters) {

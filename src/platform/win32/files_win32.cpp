@@ -1,5 +1,6 @@
 // File and directory services on Windows: C runtime streams for data files, the ANSI file and
-// directory calls for everything else, the C runtime's system for the command interpreter.
+// directory calls for everything else but directory listings, which are read in UTF-16 so that every
+// name is seen; the C runtime's system for the command interpreter.
 #include "platform/files.hpp"
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -12,6 +13,7 @@
 
 #include <io.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -24,8 +26,8 @@ std::FILE* stream_of(std::intptr_t handle) {
     return reinterpret_cast<std::FILE*>(handle);
 }
 
-bool is_dot_name(const char* name) {
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+bool is_dot_name(const wchar_t* name) {
+    return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
 
 // True for the errors of a listing that found nothing, or nothing the user may see; others mean the
@@ -40,21 +42,92 @@ bool found_nothing(DWORD error) {
     }
 }
 
-// Every name FindFirstFileA and FindNextFileA deliver for a pattern that the filter keeps; nothing
-// when the listing failed.
+// The wide form of an ANSI text.
+std::wstring wide_of(const std::string& text) {
+    int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
+    if (length > 0)
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return wide;
+}
+
+// The name in the ANSI code page; nothing when the code page cannot spell it, which shows as the name
+// not coming back whole from the code page ("?" or a letter of best fit in its place).
+std::optional<std::string> ansi_name(const std::wstring& name) {
+    int size = WideCharToMultiByte(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0, nullptr,
+                                   nullptr);
+    if (size <= 0) return std::nullopt;
+    std::string narrow(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, name.data(), static_cast<int>(name.size()), narrow.data(), size, nullptr,
+                        nullptr);
+    if (wide_of(narrow) != name) return std::nullopt;
+    return narrow;
+}
+
+// True for a name that begins as a device's does (letter case ignored): the only names worth asking
+// the system about.
+bool starts_like_a_device(const std::wstring& name) {
+    if (name.size() < 3) return false;
+    std::wstring start = name.substr(0, 3);
+    for (wchar_t& letter : start)
+        if (letter >= L'a' && letter <= L'z') letter = static_cast<wchar_t>(letter - L'a' + L'A');
+    for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"COM", L"LPT"})
+        if (start == device) return true;
+    return false;
+}
+
+// True when the system takes the name, in the current directory, for something other than the entry
+// of that name: a device (NUL, CON, AUX, COM1 and the like, on older systems with any extension too),
+// or a name ending in a dot or blank, which the system cuts off.
+bool names_another_thing(const std::wstring& name) {
+    if (name.empty()) return true;
+    if (!starts_like_a_device(name) && name.back() != L'.' && name.back() != L' ') return false;
+    DWORD size = GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return true;
+    std::wstring full(size, L'\0');
+    DWORD written = GetFullPathNameW(name.c_str(), size, full.data(), nullptr);
+    if (written == 0 || written >= size) return true;
+    full.resize(written);
+    return full.rfind(L"\\\\.\\", 0) == 0 || full.size() <= name.size() ||
+           full.compare(full.size() - name.size(), name.size(), name) != 0 ||
+           full[full.size() - name.size() - 1] != L'\\';
+}
+
+// The name by which a script reaches a listed entry through the ANSI calls: its own name, else its
+// short (8.3) name; nothing when neither spells it in the code page and names that entry.
+std::optional<std::string> reachable_name(const WIN32_FIND_DATAW& found) {
+    for (const wchar_t* candidate : {found.cFileName, found.cAlternateFileName}) {
+        std::wstring name(candidate);
+        if (name.empty() || names_another_thing(name)) continue;
+        if (std::optional<std::string> narrow = ansi_name(name)) return narrow;
+    }
+    return std::nullopt;
+}
+
+// Every entry FindFirstFileW and FindNextFileW deliver for a pattern that the filter keeps, by the
+// name that reaches it; nothing when the listing failed or a kept entry has no such name, so that it
+// is never passed over unnoticed.
 template <typename Filter>
 std::optional<std::vector<std::string>> find_files(const std::string& pattern, Filter keep) {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found{};
-    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW(wide_of(pattern).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) {
         if (found_nothing(GetLastError())) return names;
         return std::nullopt;
     }
+    bool complete = true;
     do {
-        if (keep(found.cFileName)) names.emplace_back(found.cFileName);
-    } while (FindNextFileA(search, &found));
-    bool complete = GetLastError() == ERROR_NO_MORE_FILES;
+        if (!keep(found)) continue;
+        std::optional<std::string> name =
+            is_dot_name(found.cFileName) ? ansi_name(found.cFileName) : reachable_name(found);
+        if (!name) {
+            complete = false;
+            break;
+        }
+        names.push_back(std::move(*name));
+    } while (FindNextFileW(search, &found));
+    complete = complete && GetLastError() == ERROR_NO_MORE_FILES;
     FindClose(search);
     if (!complete) return std::nullopt;
     return names;
@@ -110,12 +183,18 @@ std::optional<FileVersion> DataFile::version() {
         !GetFileInformationByHandle(file, &information))
         return std::nullopt;
     FileTime written = file_time_of(information.ftLastWriteTime);
+    // The change time, which no program sets: a rewrite that puts the write time back still moves it.
+    // A file system that keeps none (it reads 0) gives no version, so the file is read anew each time.
+    FILE_BASIC_INFO basic{};
+    if (!GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic) ||
+        basic.ChangeTime.QuadPart == 0)
+        return std::nullopt;
     return FileVersion{
         FileIdentity{information.dwVolumeSerialNumber,
                      (std::uint64_t(information.nFileIndexHigh) << 32) | information.nFileIndexLow},
         static_cast<std::int64_t>((std::uint64_t(information.nFileSizeHigh) << 32) |
                                   information.nFileSizeLow),
-        written, written};
+        written, file_time_of(static_cast<std::uint64_t>(basic.ChangeTime.QuadPart))};
 }
 
 std::optional<bool> DataFile::copy_rest_to(DataFile&) {
@@ -181,15 +260,19 @@ bool is_directory_separator(char byte) {
 }
 
 std::optional<std::vector<std::string>> matching_entries(const std::string& pattern) {
-    return find_files(pattern, [](const char*) { return true; });
+    return find_files(pattern, [](const WIN32_FIND_DATAW&) { return true; });
 }
 
 std::optional<std::vector<std::string>> searchable_subdirectories() {
-    return find_files("*", [](const char* name) {
-        if (is_dot_name(name)) return false;
-        DWORD word = GetFileAttributesA(name);
+    auto is_searched = [](DWORD word) {
         return word != INVALID_FILE_ATTRIBUTES && (word & FILE_ATTRIBUTE_DIRECTORY) &&
                !(word & FILE_ATTRIBUTE_SYSTEM);
+    };
+    // The listing's own attributes first, so that a directory with a device's name is not asked for
+    // by that name; then those of what a link leads to.
+    return find_files("*", [&](const WIN32_FIND_DATAW& found) {
+        if (is_dot_name(found.cFileName)) return false;
+        return is_searched(found.dwFileAttributes) || is_searched(GetFileAttributesW(found.cFileName));
     });
 }
 
