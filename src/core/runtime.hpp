@@ -1,4 +1,5 @@
 // The one interpreter state. Every handler takes it explicitly, so a test can build a fresh one.
+// Floor: interpreter, core (src/core/); may include base/, platform/, decoder/ and core/, no room.
 #pragma once
 
 #include <array>
@@ -8,10 +9,10 @@
 #include <unordered_set>
 #include <vector>
 
-#include "core/script_image.hpp"
-#include "core/script_index.hpp"
-#include "core/variable_store.hpp"
-#include "files/line_index.hpp"
+#include "core/line_index.hpp"
+#include "decoder/script_image.hpp"
+#include "decoder/script_index.hpp"
+#include "decoder/variable_store.hpp"
 #include "platform/os.hpp"
 
 namespace korvex {

@@ -4,11 +4,10 @@
 #include <cmath>
 #include <cstdio>
 
-#include "core/numbers.hpp"
+#include "base/numbers.hpp"
 #include "core/runtime.hpp"
 #include "platform/desktop.hpp"
 #include "platform/os.hpp"
-#include "text/format_number.hpp"
 
 namespace korvex {
 namespace {

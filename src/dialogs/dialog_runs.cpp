@@ -3,7 +3,7 @@
 // and store the answer, or the empty text when the user cancelled, into the output variable.
 #include <optional>
 
-#include "core/numbers.hpp"
+#include "base/numbers.hpp"
 #include "core/operands.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"

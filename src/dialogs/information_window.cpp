@@ -1,6 +1,6 @@
 // The non-modal information window: one instruction sets its size and text and shows or hides it;
 // the visibility itself is the side effect of storing variable 28.
-#include "core/numbers.hpp"
+#include "base/numbers.hpp"
 #include "core/operands.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"

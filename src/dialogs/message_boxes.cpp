@@ -1,5 +1,5 @@
 // Message boxes with a button set, the information notice and the yes/no confirmation.
-#include "core/numbers.hpp"
+#include "base/numbers.hpp"
 #include "core/operands.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"

@@ -3,11 +3,11 @@
 // the output variable and variable 0.
 #include <algorithm>
 
-#include "core/opcodes.hpp"
 #include "core/operands.hpp"
 #include "core/runtime.hpp"
-#include "core/script_index.hpp"
 #include "core/variables.hpp"
+#include "decoder/opcodes.hpp"
+#include "decoder/script_index.hpp"
 #include "files/choosers.hpp"
 #include "files/files.hpp"
 #include "files/results.hpp"

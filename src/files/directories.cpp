@@ -1,5 +1,5 @@
 // The current directory (kept in variable 2), creating and removing directories, shell commands.
-#include "core/numbers.hpp"
+#include "base/numbers.hpp"
 #include "core/operands.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"

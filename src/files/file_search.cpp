@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/numbers.hpp"
+#include "base/numbers.hpp"
 #include "core/operands.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"

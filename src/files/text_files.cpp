@@ -4,12 +4,12 @@
 #include <cstring>
 #include <memory>
 
-#include "core/numbers.hpp"
+#include "base/numbers.hpp"
+#include "core/line_index.hpp"
 #include "core/operands.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"
 #include "files/files.hpp"
-#include "files/line_index.hpp"
 #include "files/results.hpp"
 #include "platform/files.hpp"
 

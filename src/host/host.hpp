@@ -1,4 +1,5 @@
 // The runtime host: start-up, system variables, the main loop and the exit status.
+// Floor: host (src/host/); may include every floor below it and host/.
 #pragma once
 
 #include <cstdint>

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "base/stream.hpp"
 #include "core/runtime.hpp"
 #include "host/host.hpp"
 #include "host/trace.hpp"

@@ -1,12 +1,11 @@
 // The trace of a run; see trace.hpp.
 #include "host/trace.hpp"
 
-#include "core/escapes.hpp"
-#include "core/numbers.hpp"
+#include "base/escapes.hpp"
+#include "base/numbers.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"
 #include "platform/os.hpp"
-#include "text/format_number.hpp"
 
 namespace korvex {
 namespace {

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <deque>
 
-#include "core/escapes.hpp"
-#include "core/numbers.hpp"
+#include "base/escapes.hpp"
+#include "base/numbers.hpp"
 #include "platform/desktop.hpp"
 #include "platform/os.hpp"
 

@@ -4,7 +4,7 @@
 // empty value to a name that has no entry creates an entry that is found and reads "", yet stays
 // out of the process environment, so programs started later do not see it. Those entries are kept
 // in the runtime beside the environment.
-#include "core/numbers.hpp"
+#include "base/numbers.hpp"
 #include "core/operands.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"

@@ -2,7 +2,7 @@
 // injection of the events in the desktop.
 #include "system/keystrokes.hpp"
 
-#include "core/numbers.hpp"
+#include "base/numbers.hpp"
 #include "core/operands.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"

@@ -1,7 +1,7 @@
 // Starting programs, waiting for them, and opening documents with the shell.
 #include <optional>
 
-#include "core/numbers.hpp"
+#include "base/numbers.hpp"
 #include "core/operands.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"

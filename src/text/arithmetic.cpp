@@ -2,11 +2,10 @@
 // congruential generator, reseeded from the calendar clock every tenth draw.
 #include <cmath>
 
-#include "core/numbers.hpp"
+#include "base/numbers.hpp"
 #include "core/operands.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"
-#include "text/format_number.hpp"
 #include "text/text.hpp"
 
 namespace korvex {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
-#include "core/numbers.hpp"
+#include "base/numbers.hpp"
 #include "core/operands.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"

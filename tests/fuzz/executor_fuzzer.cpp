@@ -30,19 +30,18 @@
 #include <string>
 #include <string_view>
 
+#include "base/numbers.hpp"
 #include "core/executor.hpp"
-#include "core/numbers.hpp"
-#include "core/opcodes.hpp"
 #include "core/operands.hpp"
 #include "core/runtime.hpp"
-#include "core/script_image.hpp"
 #include "core/variables.hpp"
+#include "decoder/opcodes.hpp"
+#include "decoder/script_image.hpp"
 #include "dialogs/dialogs.hpp"
 #include "host/host.hpp"
 #include "platform/desktop.hpp"
 #include "platform/os.hpp"
 #include "platform/process.hpp"
-#include "text/format_number.hpp"
 
 namespace {
 

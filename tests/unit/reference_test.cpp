@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/opcodes.hpp"
+#include "decoder/opcodes.hpp"
 
 namespace korvex::testing {
 namespace {

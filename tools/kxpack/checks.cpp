@@ -10,14 +10,14 @@
 #include <optional>
 #include <string_view>
 
-#include "core/opcodes.hpp"
+#include "decoder/opcodes.hpp"
 
 namespace korvex::listing {
 namespace {
 
 constexpr std::array known_codes = {
 #define KORVEX_OPCODE(code, handler, shape, values, ...) std::string_view(#code),
-#include "core/opcodes.def"
+#include "decoder/opcodes.def"
 #undef KORVEX_OPCODE
 };
 

@@ -12,13 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "base/stream.hpp"
 #include "checks.hpp"
-#include "core/opcodes.hpp"
-#include "core/script_image.hpp"
-#include "core/script_index.hpp"
-#include "core/variable_store.hpp"
-#include "platform/os.hpp"
+#include "decoder/opcodes.hpp"
+#include "decoder/script_image.hpp"
+#include "decoder/script_index.hpp"
+#include "decoder/variable_store.hpp"
 #include "listing.hpp"
+#include "platform/os.hpp"
 #include "platform/output_file.hpp"
 #include "platform/process.hpp"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "core/numbers.hpp"
+#include "base/numbers.hpp"
 #include "platform/desktop.hpp"
 #include "platform/posix/console_choosers.hpp"
 #include "platform/posix/x11_keys.hpp"

@@ -1,5 +1,5 @@
 // Decoding of records and the index of the stream: labels, loops open at each record, block bounds.
-#include "core/script_index.hpp"
+#include "decoder/script_index.hpp"
 
 #include <algorithm>
 #include <cstring>

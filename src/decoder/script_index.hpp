@@ -1,6 +1,7 @@
 // The instruction stream, decoded once when the program starts. The stream never changes, so every
 // record is split into its opcode and operands here, every label, loop and block boundary is found
 // here, and running the script moves a record number instead of reading bytes again.
+// Floor: decoder (src/decoder/), beside the platform; may include base/ and decoder/.
 #pragma once
 
 #include <cstdint>
@@ -9,8 +10,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/opcodes.hpp"
-#include "core/variable_store.hpp"
+#include "decoder/opcodes.hpp"
+#include "decoder/variable_store.hpp"
 
 namespace korvex {
 
