@@ -6,8 +6,6 @@
 
 namespace korvex {
 
-inline constexpr char record_separator = '\x01';
-inline constexpr char stream_terminator = '\x00';
 inline constexpr std::size_t banner_length = 64;
 
 } // namespace korvex

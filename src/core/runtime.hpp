@@ -23,7 +23,7 @@ class Trace;
 // A stack of record numbers with a fixed number of slots; a push onto a full stack is dropped.
 class RecordStack {
 public:
-    static constexpr int capacity = 200;
+    static constexpr int capacity = record_stack_slots;
     void push(std::int32_t record_number) {
         if (count < capacity) slots[count++] = record_number;
     }
@@ -105,6 +105,5 @@ struct Runtime {
 constexpr VariableSlot system_variable(int number) {
     return static_cast<VariableSlot>(number);
 }
-inline constexpr VariableSlot result_variable = system_variable(0);
 
 } // namespace korvex

@@ -20,13 +20,6 @@ std::string two_digits(int value) {
 
 } // namespace
 
-std::string upper_case_ascii(std::string_view text) {
-    std::string result(text);
-    for (char& c : result)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-    return result;
-}
-
 std::string_view trim_blanks(std::string_view text) {
     std::size_t first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) return {};

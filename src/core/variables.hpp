@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/ascii.hpp"
 #include "decoder/variable_store.hpp"
 
 namespace korvex {
@@ -37,8 +38,6 @@ std::string_view variable_text(Runtime& runtime, VariableSlot slot);
 // The held value of a variable that is not computed, read as a real number.
 double variable_number(Runtime& runtime, VariableSlot slot);
 
-// Letters a to z turned into A to Z; every other byte unchanged.
-std::string upper_case_ascii(std::string_view text);
 // Blanks (0x20 only) removed at both ends.
 std::string_view trim_blanks(std::string_view text);
 // Variable 28 and the information window's mode: "-1", or "HIDE" in any case, hides.

@@ -73,6 +73,10 @@ struct DecodedProgram {
 // interning variable names; returns the index of the record in program.records. Jump targets come from
 // labels when given.
 class ScriptIndex;
+
+// The slots of the reader's loop and return stacks: a push onto a full stack is dropped, and the index
+// finds the loops as a reader with such a stack would.
+inline constexpr int record_stack_slots = 200;
 std::uint32_t decode_record(DecodedProgram& program, std::string_view text, VariableStore& variables,
                             const ScriptIndex* labels);
 

@@ -3,6 +3,7 @@
 // the output variable and variable 0.
 #include <algorithm>
 
+#include "base/ascii.hpp"
 #include "core/operands.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"
@@ -30,7 +31,7 @@ std::string joined(const ChosenFiles& pieces) {
 } // namespace
 
 std::vector<FileFilter> filter_pairs(std::string_view text) {
-    text = text.substr(0, text.find('\0'));
+    text = text_before_zero(text);
     std::vector<FileFilter> pairs;
     std::size_t start = 0;
     while (start <= text.size()) {

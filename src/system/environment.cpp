@@ -4,6 +4,7 @@
 // empty value to a name that has no entry creates an entry that is found and reads "", yet stays
 // out of the process environment, so programs started later do not see it. Those entries are kept
 // in the runtime beside the environment.
+#include "base/ascii.hpp"
 #include "base/numbers.hpp"
 #include "core/operands.hpp"
 #include "core/runtime.hpp"
@@ -14,11 +15,6 @@
 
 namespace korvex {
 namespace {
-
-// The text up to its first zero byte: what the operating system can hold.
-std::string_view up_to_zero_byte(std::string_view text) {
-    return text.substr(0, text.find('\0'));
-}
 
 bool forget_empty_entry(Runtime& runtime, const std::string& upper_name) {
     return runtime.empty_environment_names.erase(upper_name) > 0;
@@ -52,7 +48,7 @@ bool assign(Runtime& runtime, std::string_view name, std::string_view value) {
 std::int32_t handle_read_environment(Runtime& runtime) {
     VariableSlot name = read_output_variable(runtime);
     std::string operand = read_value(runtime);
-    std::string_view wanted = trim_blanks(up_to_zero_byte(operand));
+    std::string_view wanted = trim_blanks(text_before_zero(operand));
     std::optional<std::string> value = lookup(runtime, wanted);
     set_variable(runtime, name, value.value_or(""));
     set_variable(runtime, "0", value ? "0" : "-1");
@@ -62,7 +58,7 @@ std::int32_t handle_read_environment(Runtime& runtime) {
 // R016: sets an environment variable.
 std::int32_t handle_set_environment(Runtime& runtime) {
     std::string operand = read_value(runtime);
-    std::string_view assignment = up_to_zero_byte(operand);
+    std::string_view assignment = text_before_zero(operand);
     std::size_t equals = assignment.find('=');
     bool done = equals != std::string_view::npos &&
                 assign(runtime, assignment.substr(0, equals), assignment.substr(equals + 1));

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string_view>
 
+#include "base/ascii.hpp"
 #include "decoder/opcodes.hpp"
 
 namespace korvex::listing {
@@ -29,16 +30,9 @@ std::string plural(int count, const char* word) {
     return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
 }
 
-std::string upper_case(std::string_view text) {
-    std::string upper(text);
-    for (char& byte : upper)
-        if (byte >= 'a' && byte <= 'z') byte = static_cast<char>(byte - 32);
-    return upper;
-}
-
 // The known opcode a mistyped one most likely meant; nothing when none is close.
 std::optional<std::string_view> nearest_code(std::string_view code) {
-    const std::string upper = upper_case(code);
+    const std::string upper = upper_case_ascii(code);
     std::optional<std::string_view> best;
     int best_distance = 2; // at most one byte off, besides letter case
     for (std::string_view known : known_codes) {
@@ -272,7 +266,7 @@ private:
         else if (std::optional<std::string_view> nearest = nearest_code(code))
             fault("unknown instruction " + quoted(code) + ": the runtime skips the record",
                   "did you mean " + std::string(*nearest) + "?" +
-                      (is_known_opcode(upper_case(code)) ? " (instructions are upper case)" : ""));
+                      (is_known_opcode(upper_case_ascii(code)) ? " (instructions are upper case)" : ""));
         else
             fault("unknown instruction " + quoted(code) + ": the runtime skips the record",
                   "see the reference of instructions");

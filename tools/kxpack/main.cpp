@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/stream.hpp"
+#include "base/version.hpp"
 #include "checks.hpp"
 #include "decoder/opcodes.hpp"
 #include "decoder/script_image.hpp"
@@ -129,7 +130,7 @@ void refuse_output_over(const std::string& output, const std::string& input, con
 }
 
 std::string banner_line() {
-    std::string text = "Korvex runtime 4.4 program, packed by kxpack";
+    std::string text = std::string("Korvex runtime ") + language_version_text + " program, packed by kxpack";
     text.resize(banner_length - 4, ' ');
     return "\r\n" + text + "\r\n";
 }
@@ -214,11 +215,9 @@ int check(const std::string& input, bool strict) {
 int pack_and_run(const std::string& runtime_path, const std::string& input,
                  const std::vector<std::string>& arguments, bool strict) {
     std::random_device random;
-    fs::path program = fs::temp_directory_path() /
-                       ("kxpack-run-" + std::to_string(random()) + "-" + fs::path(input).stem().string());
-#ifdef _WIN32
-    program += ".exe";
-#endif
+    fs::path program =
+        fs::temp_directory_path() / ("kxpack-run-" + std::to_string(random()) + "-" +
+                                     fs::path(input).stem().string() + KORVEX_EXECUTABLE_SUFFIX);
     int packed = pack(runtime_path, input, program.string(), false, strict);
     if (packed != exit_done) return packed;
     std::string command_line = platform::quote_argument(program.string());

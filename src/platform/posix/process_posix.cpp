@@ -14,6 +14,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "base/ascii.hpp"
+
 extern char** environ;
 
 namespace korvex::platform {
@@ -170,7 +172,7 @@ std::optional<std::int32_t> run_program_and_wait(std::string_view command_line, 
 }
 
 std::int32_t open_with_shell(std::string_view file) {
-    std::string document(file.substr(0, file.find('\0')));
+    std::string document(text_before_zero(file));
     if (document.empty()) return error_file_not_found;
     if (!looks_like_address(document) && access(document.c_str(), F_OK) != 0) return error_file_not_found;
     std::string opener = find_on_path("xdg-open");
