@@ -101,9 +101,4 @@ struct Runtime {
     Trace* trace = nullptr;
 };
 
-// The slots of the system variables: a name from "0" to "30" has the slot of its number.
-constexpr VariableSlot system_variable(int number) {
-    return static_cast<VariableSlot>(number);
-}
-
 } // namespace korvex

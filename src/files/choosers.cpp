@@ -5,13 +5,13 @@
 
 #include "base/ascii.hpp"
 #include "core/operands.hpp"
+#include "core/results.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"
 #include "decoder/opcodes.hpp"
 #include "decoder/script_index.hpp"
 #include "files/choosers.hpp"
 #include "files/files.hpp"
-#include "files/results.hpp"
 #include "platform/os.hpp"
 
 namespace korvex {
@@ -61,7 +61,8 @@ std::int32_t handle_file_chooser(Runtime& runtime) {
     chooser.title = read_value(runtime);
     chooser.filters = filter_pairs(read_value(runtime));
     chooser.folder = platform::current_directory();
-    bool multiple = get_variable(runtime, system_variable(save ? 16 : 15)) != "-1";
+    bool multiple = get_variable(runtime, save ? SystemVariable::save_several_files
+                                               : SystemVariable::open_several_files) != "-1";
     chooser.selection = multiple ? FileSelection::multiple : FileSelection::single;
     std::optional<ChosenFiles> chosen = runtime.desktop.run_file_chooser(chooser);
     report_result(runtime, chosen.has_value());

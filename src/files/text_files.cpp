@@ -8,10 +8,10 @@
 #include "base/numbers.hpp"
 #include "core/line_index.hpp"
 #include "core/operands.hpp"
+#include "core/results.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"
 #include "files/files.hpp"
-#include "files/results.hpp"
 #include "platform/files.hpp"
 
 namespace korvex {

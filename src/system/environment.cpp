@@ -7,6 +7,7 @@
 #include "base/ascii.hpp"
 #include "base/numbers.hpp"
 #include "core/operands.hpp"
+#include "core/results.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"
 #include "platform/os.hpp"
@@ -51,7 +52,7 @@ std::int32_t handle_read_environment(Runtime& runtime) {
     std::string_view wanted = trim_blanks(text_before_zero(operand));
     std::optional<std::string> value = lookup(runtime, wanted);
     set_variable(runtime, name, value.value_or(""));
-    set_variable(runtime, "0", value ? "0" : "-1");
+    report_result(runtime, value.has_value());
     return status_continue;
 }
 
@@ -62,14 +63,15 @@ std::int32_t handle_set_environment(Runtime& runtime) {
     std::size_t equals = assignment.find('=');
     bool done = equals != std::string_view::npos &&
                 assign(runtime, assignment.substr(0, equals), assignment.substr(equals + 1));
-    set_variable(runtime, "0", done ? "0" : "-1");
+    report_result(runtime, done);
     return status_continue;
 }
 
 // R029: multimedia command string.
 std::int32_t handle_multimedia(Runtime& runtime) {
     std::string command = read_value(runtime);
-    set_variable(runtime, "0", whole_number_text(platform::send_multimedia_command(command)));
+    set_variable(runtime, SystemVariable::result,
+                 whole_number_text(platform::send_multimedia_command(command)));
     return status_continue;
 }
 
