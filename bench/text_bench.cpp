@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "base/numbers.hpp"
 #include "core/runtime.hpp"
 #include "host/host.hpp"
 #include "listing.hpp"
 #include "platform/desktop.hpp"
-#include "text/format_number.hpp"
 
 namespace korvex {
 namespace {

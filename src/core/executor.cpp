@@ -4,7 +4,6 @@
 #include "core/handlers.hpp"
 #include "core/operands.hpp"
 #include "core/runtime.hpp"
-#include "flow/flow.hpp"
 
 namespace korvex {
 namespace {
@@ -14,7 +13,7 @@ std::int32_t dispatch(Runtime& runtime) {
 #define KORVEX_OPCODE(code, handler, shape, values, group, name, operands)                                   \
     case Opcode::code:                                                                                       \
         return handler(runtime);
-#include "core/opcodes.def"
+#include "decoder/opcodes.def"
 #undef KORVEX_OPCODE
     case Opcode::unknown: break;
     }

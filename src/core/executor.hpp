@@ -4,13 +4,16 @@
 #include <cstdint>
 #include <string_view>
 
-#include "core/opcodes.hpp"
+#include "decoder/opcodes.hpp"
 
 namespace korvex {
 
 struct Runtime;
 struct DecodedProgram;
 struct DecodedRecord;
+
+// Internal status of the one-line if: dispatch the rewritten current instruction again.
+inline constexpr std::int32_t status_dispatch_again = 1000;
 
 // Executes record `number` of the script (the record the reader has just reached).
 std::int32_t execute_record(Runtime& runtime, std::int32_t number);

@@ -10,7 +10,7 @@ struct Runtime;
 
 #define KORVEX_OPCODE(code, handler, shape, values, group, name, operands)                                   \
     std::int32_t handler(Runtime& runtime);
-#include "core/opcodes.def"
+#include "decoder/opcodes.def"
 #undef KORVEX_OPCODE
 
 } // namespace korvex

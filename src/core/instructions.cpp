@@ -1,7 +1,7 @@
 // The version record, declarations and assignments.
 #include "core/instructions.hpp"
 
-#include "core/numbers.hpp"
+#include "base/numbers.hpp"
 #include "core/operands.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"

@@ -5,10 +5,9 @@
 #include <cmath>
 #include <optional>
 
-#include "core/numbers.hpp"
+#include "base/numbers.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"
-#include "text/format_number.hpp"
 
 namespace korvex {
 namespace {

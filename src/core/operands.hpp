@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/variable_store.hpp"
+#include "decoder/variable_store.hpp"
 
 namespace korvex {
 

@@ -1,4 +1,5 @@
 // The one interpreter state. Every handler takes it explicitly, so a test can build a fresh one.
+// Floor: interpreter, core (src/core/); may include base/, platform/, decoder/ and core/, no room.
 #pragma once
 
 #include <array>
@@ -8,10 +9,10 @@
 #include <unordered_set>
 #include <vector>
 
-#include "core/script_image.hpp"
-#include "core/script_index.hpp"
-#include "core/variable_store.hpp"
-#include "files/line_index.hpp"
+#include "core/line_index.hpp"
+#include "decoder/script_image.hpp"
+#include "decoder/script_index.hpp"
+#include "decoder/variable_store.hpp"
 #include "platform/os.hpp"
 
 namespace korvex {
@@ -22,7 +23,7 @@ class Trace;
 // A stack of record numbers with a fixed number of slots; a push onto a full stack is dropped.
 class RecordStack {
 public:
-    static constexpr int capacity = 200;
+    static constexpr int capacity = record_stack_slots;
     void push(std::int32_t record_number) {
         if (count < capacity) slots[count++] = record_number;
     }
@@ -99,11 +100,5 @@ struct Runtime {
     // Where each executed record is written as a line; none unless KORVEX_TRACE asks for it.
     Trace* trace = nullptr;
 };
-
-// The slots of the system variables: a name from "0" to "30" has the slot of its number.
-constexpr VariableSlot system_variable(int number) {
-    return static_cast<VariableSlot>(number);
-}
-inline constexpr VariableSlot result_variable = system_variable(0);
 
 } // namespace korvex

@@ -4,11 +4,10 @@
 #include <cmath>
 #include <cstdio>
 
-#include "core/numbers.hpp"
+#include "base/numbers.hpp"
 #include "core/runtime.hpp"
 #include "platform/desktop.hpp"
 #include "platform/os.hpp"
-#include "text/format_number.hpp"
 
 namespace korvex {
 namespace {
@@ -19,14 +18,57 @@ std::string two_digits(int value) {
     return text;
 }
 
-} // namespace
-
-std::string upper_case_ascii(std::string_view text) {
-    std::string result(text);
-    for (char& c : result)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-    return result;
+std::string read_time(Runtime&) {
+    platform::LocalTime now = platform::local_time();
+    char text[48];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", now.hour, now.minute, now.second);
+    return text;
 }
+std::string read_year(Runtime&) {
+    return std::to_string(platform::local_time().year);
+}
+std::string read_month(Runtime&) {
+    return two_digits(platform::local_time().month);
+}
+std::string read_day(Runtime&) {
+    return two_digits(platform::local_time().day);
+}
+std::string read_clipboard(Runtime& runtime) {
+    return runtime.desktop.clipboard_text();
+}
+
+void act_on_input_ok_caption(Runtime& runtime, const std::string& value) {
+    runtime.desktop.set_button_caption(DialogButton::input_ok, value);
+}
+void act_on_input_cancel_caption(Runtime& runtime, const std::string& value) {
+    runtime.desktop.set_button_caption(DialogButton::input_cancel, value);
+}
+void act_on_editor_ok_caption(Runtime& runtime, const std::string& value) {
+    runtime.desktop.set_button_caption(DialogButton::editor_ok, value);
+}
+void act_on_editor_cancel_caption(Runtime& runtime, const std::string& value) {
+    runtime.desktop.set_button_caption(DialogButton::editor_cancel, value);
+}
+void act_on_list_ok_caption(Runtime& runtime, const std::string& value) {
+    runtime.desktop.set_button_caption(DialogButton::list_ok, value);
+}
+void act_on_clipboard(Runtime& runtime, const std::string& value) {
+    runtime.desktop.set_clipboard_text(value);
+}
+void act_on_information_mode(Runtime& runtime, const std::string& value) {
+    runtime.desktop.set_info_window_visible(!is_hide_word(value));
+}
+
+// The cases of the computed reads and the acting stores, one for each variable the list marks so.
+#define KORVEX_READ_stored(name)
+#define KORVEX_READ_computed(name)                                                                           \
+    case SystemVariable::name:                                                                               \
+        return read_##name(runtime);
+#define KORVEX_STORE_keeps(name)
+#define KORVEX_STORE_acts(name)                                                                              \
+    case SystemVariable::name: act_on_##name(runtime, value); break;
+
+} // namespace
 
 std::string_view trim_blanks(std::string_view text) {
     std::size_t first = text.find_first_not_of(' ');
@@ -41,16 +83,9 @@ bool is_hide_word(std::string_view text) {
 
 std::string computed_variable(Runtime& runtime, VariableSlot slot) {
     switch (slot) {
-    case 7: {
-        platform::LocalTime now = platform::local_time();
-        char text[48];
-        std::snprintf(text, sizeof text, "%02d:%02d:%02d", now.hour, now.minute, now.second);
-        return text;
-    }
-    case 12: return std::to_string(platform::local_time().year);
-    case 11: return two_digits(platform::local_time().month);
-    case 10: return two_digits(platform::local_time().day);
-    case 25: return runtime.desktop.clipboard_text();
+#define KORVEX_SYSTEM_VARIABLE(name, number, start, read, store) KORVEX_READ_##read(name)
+#include "core/system_variables.def"
+#undef KORVEX_SYSTEM_VARIABLE
     default: return {};
     }
 }
@@ -84,15 +119,10 @@ std::string get_variable(Runtime& runtime, std::string_view name) {
 namespace {
 
 void act_on_store(Runtime& runtime, VariableSlot slot, const std::string& value) {
-    Desktop& desktop = runtime.desktop;
     switch (slot) {
-    case 13: desktop.set_button_caption(DialogButton::input_ok, value); break;
-    case 14: desktop.set_button_caption(DialogButton::input_cancel, value); break;
-    case 17: desktop.set_button_caption(DialogButton::editor_ok, value); break;
-    case 18: desktop.set_button_caption(DialogButton::editor_cancel, value); break;
-    case 23: desktop.set_button_caption(DialogButton::list_ok, value); break;
-    case 25: desktop.set_clipboard_text(value); break;
-    case 28: desktop.set_info_window_visible(!is_hide_word(value)); break;
+#define KORVEX_SYSTEM_VARIABLE(name, number, start, read, store) KORVEX_STORE_##store(name)
+#include "core/system_variables.def"
+#undef KORVEX_SYSTEM_VARIABLE
     default: break;
     }
 }

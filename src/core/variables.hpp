@@ -5,7 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "core/variable_store.hpp"
+#include "base/ascii.hpp"
+#include "core/system_variables.hpp"
+#include "decoder/variable_store.hpp"
 
 namespace korvex {
 
@@ -21,15 +23,7 @@ void set_variable(Runtime& runtime, VariableSlot slot, std::string value);
 // read as text; any other value is written at once, so the text is always the formatted one.
 void set_number_variable(Runtime& runtime, VariableSlot slot, double value);
 
-// Storing into 13, 14, 17, 18, 23 (button captions), 25 (the clipboard) and 28 (the information
-// window) acts on the desktop as well.
-inline bool is_acting_variable(VariableSlot slot) {
-    return slot == 13 || slot == 14 || slot == 17 || slot == 18 || slot == 23 || slot == 25 || slot == 28;
-}
-// 7, 10, 11 and 12 (the clock) and 25 (the clipboard) are made anew on every read.
-inline bool is_computed_variable(VariableSlot slot) {
-    return slot == 7 || slot == 10 || slot == 11 || slot == 12 || slot == 25;
-}
+// The value of a computed system variable (core/system_variables.hpp), made anew.
 std::string computed_variable(Runtime& runtime, VariableSlot slot);
 // The held text of a variable that is not computed, valid until the variable is stored again or a
 // new variable is named.
@@ -37,8 +31,6 @@ std::string_view variable_text(Runtime& runtime, VariableSlot slot);
 // The held value of a variable that is not computed, read as a real number.
 double variable_number(Runtime& runtime, VariableSlot slot);
 
-// Letters a to z turned into A to Z; every other byte unchanged.
-std::string upper_case_ascii(std::string_view text);
 // Blanks (0x20 only) removed at both ends.
 std::string_view trim_blanks(std::string_view text);
 // Variable 28 and the information window's mode: "-1", or "HIDE" in any case, hides.

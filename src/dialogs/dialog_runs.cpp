@@ -3,7 +3,7 @@
 // and store the answer, or the empty text when the user cancelled, into the output variable.
 #include <optional>
 
-#include "core/numbers.hpp"
+#include "base/numbers.hpp"
 #include "core/operands.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"
@@ -97,8 +97,8 @@ void run_editor_dialog(Runtime& runtime) {
     dialog.title = runtime.dialog_title;
     dialog.content = runtime.dialog_text;
     dialog.mode = runtime.editor_mode == 1 ? EditorMode::read_only : EditorMode::editable;
-    dialog.width = read_whole_number(get_variable(runtime, "19"));
-    dialog.height = read_whole_number(get_variable(runtime, "20"));
+    dialog.width = read_whole_number(get_variable(runtime, SystemVariable::editor_width));
+    dialog.height = read_whole_number(get_variable(runtime, SystemVariable::editor_height));
     std::optional<std::string> answer = runtime.desktop.run_editor_dialog(dialog);
     if (answer) answer = without_carriage_returns(*answer);
     store_answer(runtime, std::move(answer));
@@ -108,8 +108,8 @@ void run_list_dialog(Runtime& runtime) {
     ListDialog dialog;
     dialog.title = runtime.dialog_title;
     dialog.items = list_items(runtime.dialog_text);
-    dialog.width = read_whole_number(get_variable(runtime, "21"));
-    dialog.height = read_whole_number(get_variable(runtime, "22"));
+    dialog.width = read_whole_number(get_variable(runtime, SystemVariable::list_width));
+    dialog.height = read_whole_number(get_variable(runtime, SystemVariable::list_height));
     store_answer(runtime, runtime.desktop.run_list_dialog(dialog));
 }
 

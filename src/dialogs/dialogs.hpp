@@ -1,5 +1,6 @@
 // Dialogs and messages: message boxes, the input, editor and list dialogs, the information window.
 // The handlers are declared with every other from the one list, in core/handlers.hpp.
+// Floor: interpreter, a room above core; may include base/, platform/, decoder/, core/ and dialogs/.
 #pragma once
 
 #include <string>

@@ -1,6 +1,6 @@
 // The non-modal information window: one instruction sets its size and text and shows or hides it;
 // the visibility itself is the side effect of storing variable 28.
-#include "core/numbers.hpp"
+#include "base/numbers.hpp"
 #include "core/operands.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"
@@ -13,10 +13,10 @@ namespace korvex {
 std::int32_t handle_info_window(Runtime& runtime) {
     std::string text = read_value(runtime);
     std::string mode = read_value(runtime);
-    int width = read_whole_number(get_variable(runtime, "26"));
-    int height = read_whole_number(get_variable(runtime, "27"));
+    int width = read_whole_number(get_variable(runtime, SystemVariable::information_width));
+    int height = read_whole_number(get_variable(runtime, SystemVariable::information_height));
     runtime.desktop.place_info_window(text, width, height);
-    set_variable(runtime, "28", is_hide_word(mode) ? "-1" : "0");
+    set_variable(runtime, SystemVariable::information_mode, is_hide_word(mode) ? "-1" : "0");
     return status_continue;
 }
 

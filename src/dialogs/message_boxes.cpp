@@ -1,5 +1,5 @@
 // Message boxes with a button set, the information notice and the yes/no confirmation.
-#include "core/numbers.hpp"
+#include "base/numbers.hpp"
 #include "core/operands.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"
@@ -25,14 +25,14 @@ std::int32_t handle_message_box(Runtime& runtime) {
     std::string text = read_value(runtime);
     std::uint32_t style = button_set_style(read_value(runtime)) | message_box_style::set_foreground;
     int code = runtime.desktop.message_box(text, title, style);
-    set_variable(runtime, "0", whole_number_text(code));
+    set_variable(runtime, SystemVariable::result, whole_number_text(code));
     return status_continue;
 }
 
 // R027: information notice.
 std::int32_t handle_notice(Runtime& runtime) {
     std::string text = read_value(runtime);
-    runtime.desktop.message_box(text, get_variable(runtime, "4"),
+    runtime.desktop.message_box(text, get_variable(runtime, SystemVariable::notice_title),
                                 message_box_style::ok | message_box_style::icon_information |
                                     message_box_style::set_foreground);
     return status_continue;
@@ -41,7 +41,7 @@ std::int32_t handle_notice(Runtime& runtime) {
 // R028: yes/no confirmation.
 std::int32_t handle_confirmation(Runtime& runtime) {
     VariableSlot name = read_output_variable(runtime);
-    std::string title = get_variable(runtime, "5");
+    std::string title = get_variable(runtime, SystemVariable::confirmation_title);
     std::string text = read_value(runtime);
     int code = runtime.desktop.message_box(text, title,
                                            message_box_style::yes_no | message_box_style::icon_question |

@@ -3,14 +3,15 @@
 // the output variable and variable 0.
 #include <algorithm>
 
-#include "core/opcodes.hpp"
+#include "base/ascii.hpp"
 #include "core/operands.hpp"
+#include "core/results.hpp"
 #include "core/runtime.hpp"
-#include "core/script_index.hpp"
 #include "core/variables.hpp"
+#include "decoder/opcodes.hpp"
+#include "decoder/script_index.hpp"
 #include "files/choosers.hpp"
 #include "files/files.hpp"
-#include "files/results.hpp"
 #include "platform/os.hpp"
 
 namespace korvex {
@@ -30,7 +31,7 @@ std::string joined(const ChosenFiles& pieces) {
 } // namespace
 
 std::vector<FileFilter> filter_pairs(std::string_view text) {
-    text = text.substr(0, text.find('\0'));
+    text = text_before_zero(text);
     std::vector<FileFilter> pairs;
     std::size_t start = 0;
     while (start <= text.size()) {
@@ -60,7 +61,8 @@ std::int32_t handle_file_chooser(Runtime& runtime) {
     chooser.title = read_value(runtime);
     chooser.filters = filter_pairs(read_value(runtime));
     chooser.folder = platform::current_directory();
-    bool multiple = get_variable(runtime, system_variable(save ? 16 : 15)) != "-1";
+    bool multiple = get_variable(runtime, save ? SystemVariable::save_several_files
+                                               : SystemVariable::open_several_files) != "-1";
     chooser.selection = multiple ? FileSelection::multiple : FileSelection::single;
     std::optional<ChosenFiles> chosen = runtime.desktop.run_file_chooser(chooser);
     report_result(runtime, chosen.has_value());

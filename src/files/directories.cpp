@@ -1,10 +1,10 @@
 // The current directory (kept in variable 2), creating and removing directories, shell commands.
-#include "core/numbers.hpp"
+#include "base/numbers.hpp"
 #include "core/operands.hpp"
+#include "core/results.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"
 #include "files/files.hpp"
-#include "files/results.hpp"
 #include "platform/files.hpp"
 #include "platform/os.hpp"
 
@@ -18,7 +18,7 @@ std::int32_t handle_change_directory(Runtime& runtime) {
     }
     report_result(runtime, true);
     // The system's full form of the new directory, not the operand.
-    set_variable(runtime, "2", platform::current_directory());
+    set_variable(runtime, SystemVariable::current_directory, platform::current_directory());
     return status_continue;
 }
 
@@ -44,7 +44,7 @@ std::int32_t handle_remove_directory(Runtime& runtime) {
 // R014: runs a shell command.
 std::int32_t handle_shell_command(Runtime& runtime) {
     std::int32_t exit_status = platform::run_shell_command(read_value(runtime));
-    set_variable(runtime, "0", whole_number_text(exit_status));
+    set_variable(runtime, SystemVariable::result, whole_number_text(exit_status));
     return status_continue;
 }
 

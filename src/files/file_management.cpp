@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "core/operands.hpp"
+#include "core/results.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"
 #include "files/files.hpp"
-#include "files/results.hpp"
 #include "platform/files.hpp"
 
 namespace korvex {

@@ -5,12 +5,12 @@
 #include <optional>
 #include <vector>
 
-#include "core/numbers.hpp"
+#include "base/numbers.hpp"
 #include "core/operands.hpp"
+#include "core/results.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"
 #include "files/files.hpp"
-#include "files/results.hpp"
 #include "platform/files.hpp"
 
 namespace korvex {
@@ -137,7 +137,8 @@ std::int32_t handle_file_search(Runtime& runtime) {
     }
     // The search ends in the directory variable 2 names, as scripts expect; where it found the
     // current directory when variable 2 leads nowhere (empty for a directory too long to name).
-    if (!platform::change_directory(get_variable(runtime, "2"))) found.return_to();
+    if (!platform::change_directory(get_variable(runtime, SystemVariable::current_directory)))
+        found.return_to();
     report_result(runtime, list.has_value());
     return status_continue;
 }

@@ -4,13 +4,14 @@
 #include <cstring>
 #include <memory>
 
-#include "core/numbers.hpp"
+#include "base/ascii.hpp"
+#include "base/numbers.hpp"
+#include "core/line_index.hpp"
 #include "core/operands.hpp"
+#include "core/results.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"
 #include "files/files.hpp"
-#include "files/line_index.hpp"
-#include "files/results.hpp"
 #include "platform/files.hpp"
 
 namespace korvex {
@@ -190,7 +191,7 @@ ReadOutcome read_from_file(LineIndex& index, const std::string& path, std::int64
 // The text as a Windows text-mode stream stores it: up to its first zero byte, each LF as CR LF,
 // and a closing CR LF.
 std::string with_line_ends(std::string_view text) {
-    text = text.substr(0, text.find('\0'));
+    text = text_before_zero(text);
     std::string stored;
     stored.reserve(text.size() + 2);
     for (char byte : text) {

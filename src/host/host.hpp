@@ -1,4 +1,5 @@
 // The runtime host: start-up, system variables, the main loop and the exit status.
+// Floor: host (src/host/); may include every floor below it and host/.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +9,16 @@ namespace korvex {
 
 struct Runtime;
 class Desktop;
+
+// The exit statuses of a program.
+namespace exit_status {
+// The script ended: the end instruction, a version record of another version, the end of the stream.
+inline constexpr int ended = 0;
+// It did not run, or not to its end: its executable unreadable, out of memory, no desktop.
+inline constexpr int stopped = 1;
+// An unattended run met an answer that does not fit its dialog (or, strict, left answers unused).
+inline constexpr int answer_misfit = 3;
+} // namespace exit_status
 
 // What the platform's program entry hands to the host.
 struct ProgramStart {

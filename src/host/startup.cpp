@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "base/stream.hpp"
 #include "core/runtime.hpp"
 #include "host/host.hpp"
 #include "host/trace.hpp"
@@ -35,16 +36,17 @@ void tell_failure(const std::string& reason) {
 // KORVEX_STRICT=1 they fail the run (status 3), as a script that asked less than its author expected.
 int report_unused_answers(const Desktop& desktop) {
     std::vector<std::string> unused = desktop.unused_answers();
-    if (unused.empty()) return 0;
+    if (unused.empty()) return exit_status::ended;
     tell_failure(std::to_string(unused.size()) + (unused.size() == 1 ? " answer was" : " answers were") +
                  " left unused, the first: \"" + unused.front() + "\"");
-    return platform::environment_variable("KORVEX_STRICT").value_or("") == "1" ? 3 : 0;
+    bool strict = platform::environment_variable("KORVEX_STRICT").value_or("") == "1";
+    return strict ? exit_status::answer_misfit : exit_status::ended;
 }
 
 int run_within_memory(const ProgramStart& start) {
     DesktopChoice choice = make_desktop_from_environment();
     if (!choice.desktop) {
-        if (choice.failure.empty()) return 0;
+        if (choice.failure.empty()) return exit_status::ended;
         tell_failure(choice.failure);
         return choice.failure_status;
     }
@@ -52,13 +54,13 @@ int run_within_memory(const ProgramStart& start) {
     TraceSetting trace = trace_from_environment();
     if (trace.error) {
         tell_failure(*trace.error);
-        return 1;
+        return exit_status::stopped;
     }
     if (trace.trace) {
         TracePlaces places = trace_places_from_environment();
         if (places.error) {
             tell_failure(*places.error);
-            return 1;
+            return exit_status::stopped;
         }
         trace.trace->name_places(std::move(places.places));
     }
@@ -68,14 +70,14 @@ int run_within_memory(const ProgramStart& start) {
         tell_failure("Error in file: the program cannot read itself (" + platform::own_executable_path() +
                      "): " + why);
         desktop.message_box("Error in file", "KX4", message_box_style::ok | message_box_style::icon_stop);
-        return 1;
+        return exit_status::stopped;
     }
     // A runtime with nothing appended, started by hand, says what it is; as a program it just ends.
     if (stream->empty() && platform::standard_error_is_terminal()) {
         tell_failure(
             "this is the Korvex runtime with no script appended; pack one with: kxpack SCRIPT.kxs -o "
             "PROGRAM");
-        return 0;
+        return exit_status::ended;
     }
     // The stream moves into the runtime: start-up never holds it twice.
     auto runtime = std::make_unique<Runtime>(desktop, std::move(*stream));
@@ -90,10 +92,10 @@ int run_within_memory(const ProgramStart& start) {
         desktop.finish_run();
     } catch (const AnswerDoesNotFit& misfit) {
         tell_failure(misfit.message + "; the program stops");
-        return 3;
+        return exit_status::answer_misfit;
     } catch (const OutputLost& lost) {
         tell_failure(lost.message);
-        return 1;
+        return exit_status::stopped;
     }
     return report_unused_answers(desktop);
 }
@@ -108,11 +110,11 @@ int run_program(const ProgramStart& start) {
         // is (a text doubled in a loop), stops here; the exit status tells that it did not run to
         // its end.
         tell_failure("out of memory: the program stops");
-        return 1;
+        return exit_status::stopped;
     } catch (const std::length_error&) {
         // The same, for a text longer than a text can be (a 32-bit build reaches this first).
         tell_failure("out of memory: a text grew longer than a text can be; the program stops");
-        return 1;
+        return exit_status::stopped;
     }
 }
 

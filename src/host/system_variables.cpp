@@ -1,4 +1,6 @@
-// Start values of the system variables 0 to 30.
+// Start values of the system variables 0 to 30, from the one list in core/system_variables.def.
+#include "core/system_variables.hpp"
+#include "base/version.hpp"
 #include "core/instructions.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"
@@ -6,38 +8,35 @@
 #include "platform/os.hpp"
 
 namespace korvex {
+namespace {
+
+void give_start_value(Runtime& runtime, VariableSlot slot, const char* text) {
+    set_variable(runtime, slot, text);
+}
+
+void give_start_value(Runtime& runtime, VariableSlot slot, SystemStart start) {
+    switch (start) {
+    case SystemStart::none: break;
+    case SystemStart::empty: runtime.variables.declare(slot); break;
+    case SystemStart::command_line: set_variable(runtime, slot, runtime.command_line); break;
+    case SystemStart::current_directory: set_variable(runtime, slot, platform::current_directory()); break;
+    case SystemStart::program_path: set_variable(runtime, slot, runtime.module_path); break;
+    case SystemStart::windows_folder:
+        set_variable(runtime, slot, platform::environment_variable("windir").value_or(""));
+        break;
+    case SystemStart::system_version: set_variable(runtime, slot, platform::os_version_name()); break;
+    case SystemStart::user_name: set_variable(runtime, slot, platform::user_name()); break;
+    }
+}
+
+} // namespace
 
 void init_system_variables(Runtime& runtime) {
-    declare_variable(runtime, "0");
-    set_variable(runtime, "1", runtime.command_line);
-    set_variable(runtime, "2", platform::current_directory());
-    set_variable(runtime, "3", runtime.module_path);
-    set_variable(runtime, "4", "Korvex Echo");
-    set_variable(runtime, "5", "Korvex Confirmation");
-    set_variable(runtime, "6", platform::environment_variable("windir").value_or(""));
-    declare_variable(runtime, "7");
-    set_variable(runtime, "8", platform::os_version_name());
-    set_variable(runtime, "9", platform::user_name());
-    declare_variable(runtime, "12");
-    declare_variable(runtime, "11");
-    declare_variable(runtime, "10");
-    set_variable(runtime, "13", "Ok");
-    set_variable(runtime, "14", "Cancel");
-    set_variable(runtime, "15", "-1");
-    set_variable(runtime, "16", "-1");
-    set_variable(runtime, "17", "&Ok");
-    set_variable(runtime, "18", "&Cancel");
-    set_variable(runtime, "19", "350");
-    set_variable(runtime, "20", "238");
-    set_variable(runtime, "21", "130");
-    set_variable(runtime, "22", "176");
-    set_variable(runtime, "23", "&Ok");
-    set_variable(runtime, "24", "\n");
-    set_variable(runtime, "26", "300");
-    set_variable(runtime, "27", "24");
-    set_variable(runtime, "28", "-1");
-    set_variable(runtime, "29", language_version_text);
-    set_variable(runtime, "30", "0");
+    using enum SystemStart;
+#define KORVEX_SYSTEM_VARIABLE(name, number, start, read, store)                                             \
+    give_start_value(runtime, SystemVariable::name, start);
+#include "core/system_variables.def"
+#undef KORVEX_SYSTEM_VARIABLE
 }
 
 } // namespace korvex

@@ -4,13 +4,12 @@
 #include <algorithm>
 #include <utility>
 
-#include "core/escapes.hpp"
-#include "core/numbers.hpp"
+#include "base/escapes.hpp"
+#include "base/numbers.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"
 #include "platform/desktop.hpp"
 #include "platform/os.hpp"
-#include "text/format_number.hpp"
 
 namespace korvex {
 namespace {

@@ -27,8 +27,6 @@ public:
     void before(const Runtime& runtime, std::int32_t number);
     // After it ran with this status: writes its line.
     void after(const Runtime& runtime, std::int32_t status);
-    // After the dialog the record asked for was answered.
-    void dialog_answered(const Runtime& runtime);
     // The script ended in the middle of the record: a jump to a missing label, a skip past the end.
     void ended_in_record(const Runtime& runtime);
     // At the run's end: stores every line, or throws OutputLost.

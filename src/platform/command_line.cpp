@@ -2,6 +2,8 @@
 // line written for Windows starts the same program with the same arguments everywhere.
 #include "platform/process.hpp"
 
+#include "base/ascii.hpp"
+
 namespace korvex::platform {
 namespace {
 
@@ -59,7 +61,7 @@ std::string argument(std::string_view text, std::size_t& position) {
 } // namespace
 
 std::vector<std::string> split_command_line(std::string_view command_line) {
-    command_line = command_line.substr(0, command_line.find('\0'));
+    command_line = text_before_zero(command_line);
     std::vector<std::string> arguments;
     std::size_t position = 0;
     while (position < command_line.size() && is_separator(command_line[position])) ++position;

@@ -1,5 +1,6 @@
 // Operating-system services the core needs: own path, files read whole, current directory,
 // environment, user name, clock. One declaration set; one implementation per operating system.
+// Floor: platform (src/platform/, posix/, win32/); may include base/ and platform/.
 #pragma once
 
 #include <cstdint>

@@ -6,8 +6,8 @@
 #include <deque>
 #include <utility>
 
-#include "core/escapes.hpp"
-#include "core/numbers.hpp"
+#include "base/escapes.hpp"
+#include "base/numbers.hpp"
 #include "platform/desktop.hpp"
 #include "platform/os.hpp"
 

@@ -4,14 +4,9 @@
 
 #include <vector>
 
+#include "base/ascii.hpp"
+
 namespace korvex::platform {
-namespace {
-
-char fold_case(char byte) {
-    return byte >= 'a' && byte <= 'z' ? static_cast<char>(byte - 32) : byte;
-}
-
-} // namespace
 
 bool wildcard_match(std::string_view pattern, std::string_view name) {
     // Row i tells for every name position j whether the pattern from i matches the name from j.
@@ -36,7 +31,9 @@ bool wildcard_match(std::string_view pattern, std::string_view name) {
                 result = (!name_ended && next[j + 1]) || ((name_ended || name[j] == '.') && next[j]);
                 break;
             case '.': result = name_ended ? next[j] : name[j] == '.' && next[j + 1]; break;
-            default: result = !name_ended && fold_case(pattern[i]) == fold_case(name[j]) && next[j + 1];
+            default:
+                result =
+                    !name_ended && upper_case_byte(pattern[i]) == upper_case_byte(name[j]) && next[j + 1];
             }
             row[j] = result ? 1 : 0;
         }

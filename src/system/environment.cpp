@@ -4,8 +4,10 @@
 // empty value to a name that has no entry creates an entry that is found and reads "", yet stays
 // out of the process environment, so programs started later do not see it. Those entries are kept
 // in the runtime beside the environment.
-#include "core/numbers.hpp"
+#include "base/ascii.hpp"
+#include "base/numbers.hpp"
 #include "core/operands.hpp"
+#include "core/results.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"
 #include "platform/os.hpp"
@@ -14,11 +16,6 @@
 
 namespace korvex {
 namespace {
-
-// The text up to its first zero byte: what the operating system can hold.
-std::string_view up_to_zero_byte(std::string_view text) {
-    return text.substr(0, text.find('\0'));
-}
 
 bool forget_empty_entry(Runtime& runtime, const std::string& upper_name) {
     return runtime.empty_environment_names.erase(upper_name) > 0;
@@ -52,28 +49,29 @@ bool assign(Runtime& runtime, std::string_view name, std::string_view value) {
 std::int32_t handle_read_environment(Runtime& runtime) {
     VariableSlot name = read_output_variable(runtime);
     std::string operand = read_value(runtime);
-    std::string_view wanted = trim_blanks(up_to_zero_byte(operand));
+    std::string_view wanted = trim_blanks(text_before_zero(operand));
     std::optional<std::string> value = lookup(runtime, wanted);
     set_variable(runtime, name, value.value_or(""));
-    set_variable(runtime, "0", value ? "0" : "-1");
+    report_result(runtime, value.has_value());
     return status_continue;
 }
 
 // R016: sets an environment variable.
 std::int32_t handle_set_environment(Runtime& runtime) {
     std::string operand = read_value(runtime);
-    std::string_view assignment = up_to_zero_byte(operand);
+    std::string_view assignment = text_before_zero(operand);
     std::size_t equals = assignment.find('=');
     bool done = equals != std::string_view::npos &&
                 assign(runtime, assignment.substr(0, equals), assignment.substr(equals + 1));
-    set_variable(runtime, "0", done ? "0" : "-1");
+    report_result(runtime, done);
     return status_continue;
 }
 
 // R029: multimedia command string.
 std::int32_t handle_multimedia(Runtime& runtime) {
     std::string command = read_value(runtime);
-    set_variable(runtime, "0", whole_number_text(platform::send_multimedia_command(command)));
+    set_variable(runtime, SystemVariable::result,
+                 whole_number_text(platform::send_multimedia_command(command)));
     return status_continue;
 }
 

@@ -2,8 +2,9 @@
 // injection of the events in the desktop.
 #include "system/keystrokes.hpp"
 
-#include "core/numbers.hpp"
+#include "base/numbers.hpp"
 #include "core/operands.hpp"
+#include "core/results.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"
 #include "system/system.hpp"
@@ -119,10 +120,10 @@ std::int32_t handle_send_keys(Runtime& runtime) {
     desktop.bring_to_front(window);
     std::string key_text = read_value(runtime);
     if (window == no_window) {
-        set_variable(runtime, "0", "-1");
+        report_result(runtime, false);
         return status_continue;
     }
-    set_variable(runtime, "0", "0");
+    report_result(runtime, true);
     std::vector<KeyEvent> events =
         type_keys(key_text, [&desktop](unsigned char byte) { return desktop.layout_key(byte); });
     desktop.send_key_events(window, events);

@@ -1,7 +1,7 @@
 // Starting programs, waiting for them, and opening documents with the shell.
 #include <optional>
 
-#include "core/numbers.hpp"
+#include "base/numbers.hpp"
 #include "core/operands.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"
@@ -28,7 +28,7 @@ std::int32_t handle_run_program(Runtime& runtime) {
     std::string command_line = read_value(runtime);
     std::optional<platform::ShowState> show = show_state(read_value(runtime));
     std::int32_t result = show ? platform::start_program(command_line, *show) : -1;
-    set_variable(runtime, "0", whole_number_text(result));
+    set_variable(runtime, SystemVariable::result, whole_number_text(result));
     return status_continue;
 }
 
@@ -37,14 +37,14 @@ std::int32_t handle_run_and_wait(Runtime& runtime) {
     std::string command_line = read_value(runtime);
     platform::ShowState show = show_state(read_value(runtime)).value_or(platform::ShowState::show);
     std::optional<std::int32_t> exit_code = platform::run_program_and_wait(command_line, show);
-    set_variable(runtime, "0", whole_number_text(exit_code.value_or(-1)));
+    set_variable(runtime, SystemVariable::result, whole_number_text(exit_code.value_or(-1)));
     return status_continue;
 }
 
 // R020: opens a document with the shell.
 std::int32_t handle_shell_open(Runtime& runtime) {
     std::string file = read_value(runtime);
-    set_variable(runtime, "0", whole_number_text(platform::open_with_shell(file)));
+    set_variable(runtime, SystemVariable::result, whole_number_text(platform::open_with_shell(file)));
     return status_continue;
 }
 

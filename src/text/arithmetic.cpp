@@ -2,11 +2,11 @@
 // congruential generator, reseeded from the calendar clock every tenth draw.
 #include <cmath>
 
-#include "core/numbers.hpp"
+#include "base/numbers.hpp"
 #include "core/operands.hpp"
+#include "core/results.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"
-#include "text/format_number.hpp"
 #include "text/text.hpp"
 
 namespace korvex {
@@ -81,11 +81,11 @@ std::int32_t handle_random(Runtime& runtime) {
     }
     runtime.reseed_countdown -= 1;
     if (range < 1) {
-        set_variable(runtime, "0", "-1");
+        report_result(runtime, false);
         set_variable(runtime, name, "0");
         return status_continue;
     }
-    set_variable(runtime, "0", "0");
+    report_result(runtime, true);
     set_variable(runtime, name, whole_number_text(draw_random(runtime) % range));
     return status_continue;
 }

@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <string_view>
 
-#include "core/numbers.hpp"
+#include "base/numbers.hpp"
 #include "core/operands.hpp"
+#include "core/results.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"
 #include "text/pattern_search.hpp"
@@ -204,7 +205,7 @@ std::int32_t handle_field(Runtime& runtime) {
     std::string separator = read_value(runtime);
     std::int32_t field_number = read_ordinal(read_value(runtime));
     set_variable(runtime, name, field_of(text, separator, field_number));
-    set_variable(runtime, "0", "0");
+    report_result(runtime, true);
     return status_continue;
 }
 

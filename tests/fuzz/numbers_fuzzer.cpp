@@ -11,8 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/numbers.hpp"
-#include "text/format_number.hpp"
+#include "base/numbers.hpp"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // selection switches, and what each answer stores.
 #include <random>
 
-#include "core/escapes.hpp"
+#include "base/escapes.hpp"
 #include "files/choosers.hpp"
 #include "platform/os.hpp"
 #include "test_support.hpp"

@@ -8,7 +8,7 @@
 #include <random>
 #include <string>
 
-#include "text/format_number.hpp"
+#include "base/numbers.hpp"
 
 namespace korvex {
 namespace {

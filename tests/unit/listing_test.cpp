@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/escapes.hpp"
+#include "base/escapes.hpp"
 
 namespace korvex::listing {
 namespace {

@@ -6,7 +6,7 @@
 #include <limits>
 #include <string>
 
-#include "core/numbers.hpp"
+#include "base/numbers.hpp"
 
 namespace korvex {
 namespace {

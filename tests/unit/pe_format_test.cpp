@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/script_image.hpp"
+#include "decoder/script_image.hpp"
 
 namespace korvex::testing {
 namespace {

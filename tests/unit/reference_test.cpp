@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "core/opcodes.hpp"
+#include "base/version.hpp"
+#include "core/system_variables.hpp"
+#include "decoder/opcodes.hpp"
 
 namespace korvex::testing {
 namespace {
@@ -92,6 +94,48 @@ TEST(Reference, IndexIsMadeFromTheListOfInstructions) {
     }
     EXPECT_EQ(index, index_table()) << "put this between the index lines of docs/reference.md:\n"
                                     << index_table();
+}
+
+// What the start-value column of the reference's table begins with for a variable of the list; empty
+// where the table words it freely (facts of the start, a text of control bytes).
+std::string start_column(const char* text, SystemRead) {
+    for (const char* byte = text; *byte != '\0'; ++byte)
+        if (static_cast<unsigned char>(*byte) < 0x20) return "";
+    return "`" + std::string(text) + "`";
+}
+std::string start_column(SystemStart start, SystemRead read) {
+    if (read == SystemRead::computed && start != SystemStart::none) return "*computed*";
+    if (start == SystemStart::empty) return "empty";
+    if (start == SystemStart::none) return "none";
+    return "";
+}
+
+TEST(Reference, SystemVariablesTableFollowsTheList) {
+    std::vector<std::string> rows;
+    bool inside = false;
+    for (const std::string& line : reference_lines()) {
+        if (line.rfind("## ", 0) == 0) inside = line == "## System variables";
+        if (inside && line.size() > 2 && line.rfind("| ", 0) == 0 && line[2] >= '0' && line[2] <= '9')
+            rows.push_back(line);
+    }
+    ASSERT_EQ(rows.size(), system_variable_count)
+        << "the table of ## System variables has a row per variable";
+    using enum SystemStart;
+    std::vector<std::string> expected_starts;
+#define KORVEX_SYSTEM_VARIABLE(name, number, start, read, store)                                             \
+    expected_starts.push_back(start_column(start, SystemRead::read));
+#include "core/system_variables.def"
+#undef KORVEX_SYSTEM_VARIABLE
+    for (VariableSlot slot = 0; slot < system_variable_count; ++slot) {
+        const std::string& row = rows[slot];
+        std::string number = "| " + std::to_string(slot) + " | ";
+        ASSERT_EQ(row.rfind(number, 0), 0u) << "row " << slot << " is out of order: " << row;
+        std::string start = row.substr(number.size());
+        EXPECT_EQ(start.rfind(expected_starts[slot], 0), 0u)
+            << "variable " << slot << " starts as " << expected_starts[slot] << ": " << row;
+        EXPECT_EQ(row.find("*computed*") != std::string::npos, is_computed_variable(slot)) << row;
+        EXPECT_EQ(row.find("*acts*") != std::string::npos, is_acting_variable(slot)) << row;
+    }
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "core/script_image.hpp"
+#include "decoder/script_image.hpp"
 #include "test_support.hpp"
 
 namespace korvex::testing {

@@ -2,9 +2,8 @@
 // comparisons and loops give byte for byte the same variables with and without them.
 #include <random>
 
-#include "core/numbers.hpp"
+#include "base/numbers.hpp"
 #include "test_support.hpp"
-#include "text/format_number.hpp"
 
 namespace korvex::testing {
 namespace {

@@ -1,7 +1,7 @@
 // The variable store and the computed and acting system variables.
 #include <regex>
 
-#include "core/variable_store.hpp"
+#include "decoder/variable_store.hpp"
 #include "test_support.hpp"
 
 namespace korvex::testing {

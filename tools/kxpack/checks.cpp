@@ -10,15 +10,16 @@
 #include <optional>
 #include <string_view>
 
-#include "core/escapes.hpp"
-#include "core/opcodes.hpp"
+#include "base/ascii.hpp"
+#include "base/escapes.hpp"
+#include "decoder/opcodes.hpp"
 
 namespace korvex::listing {
 namespace {
 
 constexpr std::array known_codes = {
 #define KORVEX_OPCODE(code, handler, shape, values, ...) std::string_view(#code),
-#include "core/opcodes.def"
+#include "decoder/opcodes.def"
 #undef KORVEX_OPCODE
 };
 
@@ -32,16 +33,9 @@ std::string plural(int count, const char* word) {
     return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
 }
 
-std::string upper_case(std::string_view text) {
-    std::string upper(text);
-    for (char& byte : upper)
-        if (byte >= 'a' && byte <= 'z') byte = static_cast<char>(byte - 32);
-    return upper;
-}
-
 // The known opcode a mistyped one most likely meant; nothing when none is close.
 std::optional<std::string_view> nearest_code(std::string_view code) {
-    const std::string upper = upper_case(code);
+    const std::string upper = upper_case_ascii(code);
     std::optional<std::string_view> best;
     int best_distance = 2; // at most one byte off, besides letter case
     for (std::string_view known : known_codes) {
@@ -277,7 +271,7 @@ private:
         else if (std::optional<std::string_view> nearest = nearest_code(code))
             fault("unknown instruction " + quoted(code) + ": the runtime skips the record",
                   "did you mean " + std::string(*nearest) + "?" +
-                      (is_known_opcode(upper_case(code)) ? " (instructions are upper case)" : ""));
+                      (is_known_opcode(upper_case_ascii(code)) ? " (instructions are upper case)" : ""));
         else
             fault("unknown instruction " + quoted(code) + ": the runtime skips the record",
                   "see the reference of instructions");

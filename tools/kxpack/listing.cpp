@@ -1,7 +1,7 @@
 // Reading and writing the listing format.
 #include "listing.hpp"
 
-#include "core/escapes.hpp"
+#include "base/escapes.hpp"
 
 namespace korvex::listing {
 

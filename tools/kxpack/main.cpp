@@ -12,11 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "base/stream.hpp"
+#include "base/version.hpp"
 #include "checks.hpp"
-#include "core/opcodes.hpp"
-#include "core/script_image.hpp"
-#include "core/script_index.hpp"
-#include "core/variable_store.hpp"
+#include "decoder/opcodes.hpp"
+#include "decoder/script_image.hpp"
+#include "decoder/script_index.hpp"
+#include "decoder/variable_store.hpp"
 #include "listing.hpp"
 #include "platform/os.hpp"
 #include "platform/output_file.hpp"
@@ -139,7 +141,7 @@ void refuse_output_over(const std::string& output, const std::string& input, con
 }
 
 std::string banner_line() {
-    std::string text = "Korvex runtime 4.4 program, packed by kxpack";
+    std::string text = std::string("Korvex runtime ") + language_version_text + " program, packed by kxpack";
     text.resize(banner_length - 4, ' ');
     return "\r\n" + text + "\r\n";
 }

@@ -7,8 +7,8 @@
 #include <string>
 #include <unistd.h>
 
-#include "core/escapes.hpp"
-#include "core/numbers.hpp"
+#include "base/escapes.hpp"
+#include "base/numbers.hpp"
 #include "platform/desktop.hpp"
 #include "platform/posix/console_choosers.hpp"
 #include "platform/posix/x11_keys.hpp"

@@ -14,16 +14,15 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/ascii.hpp"
+
 extern char** environ;
 
 namespace korvex::platform {
 namespace {
 
 std::string folded_name(std::string_view name) {
-    std::string folded(name);
-    for (char& byte : folded)
-        if (byte >= 'a' && byte <= 'z') byte = static_cast<char>(byte - 32);
-    return folded;
+    return upper_case_ascii(name);
 }
 
 std::string_view name_of(const char* entry) {
@@ -160,9 +159,9 @@ std::optional<std::string> environment_variable(std::string_view name) {
 }
 
 bool set_environment_variable(std::string_view name, std::string_view value) {
-    std::string_view text_name = name.substr(0, name.find('\0'));
+    std::string_view text_name = text_before_zero(name);
     if (text_name.empty() || text_name.find('=') != std::string_view::npos) return false;
-    environment_table().set(text_name, value.substr(0, value.find('\0')));
+    environment_table().set(text_name, text_before_zero(value));
     return true;
 }
 

@@ -11,6 +11,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/ascii.hpp"
+
 namespace korvex::platform {
 namespace {
 
@@ -38,12 +40,7 @@ std::uint32_t attribute_word(const struct stat& status, const std::string& nativ
 
 // Names sort as the Windows file systems deliver them: letter case ignored, then byte order.
 bool listed_before(const std::string& left, const std::string& right) {
-    auto folded = [](std::string name) {
-        for (char& byte : name)
-            if (byte >= 'a' && byte <= 'z') byte = static_cast<char>(byte - 32);
-        return name;
-    };
-    std::string left_folded = folded(left), right_folded = folded(right);
+    std::string left_folded = upper_case_ascii(left), right_folded = upper_case_ascii(right);
     return left_folded != right_folded ? left_folded < right_folded : left < right;
 }
 

@@ -17,6 +17,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "base/ascii.hpp"
+
 extern char** environ;
 
 namespace korvex::platform {
@@ -187,7 +189,7 @@ std::optional<std::int32_t> run_program_and_wait(std::string_view command_line, 
 }
 
 std::int32_t open_with_shell(std::string_view file) {
-    std::string document(file.substr(0, file.find('\0')));
+    std::string document(text_before_zero(file));
     if (document.empty()) return error_file_not_found;
     // A path's backslashes are separators, as for every file instruction; an address stays as written.
     if (!looks_like_address(document)) {

@@ -3,11 +3,13 @@
 
 #include <windows.h>
 
+#include "base/ascii.hpp"
+
 namespace korvex::platform {
 
 // Values of any length: the buffer grows to what the first call reports.
 std::optional<std::string> environment_variable(std::string_view name) {
-    std::string text_name(name.substr(0, name.find('\0')));
+    std::string text_name(text_before_zero(name));
     if (text_name.empty()) return std::nullopt;
     std::string value(256, '\0');
     for (;;) {

@@ -6,6 +6,8 @@
 
 #include <shellapi.h>
 
+#include "base/ascii.hpp"
+
 namespace korvex::platform {
 namespace {
 
@@ -21,7 +23,7 @@ int show_command(ShowState show) {
 
 // The text up to its first zero byte, as the ANSI entry points read it.
 std::string c_text(std::string_view text) {
-    return std::string(text.substr(0, text.find('\0')));
+    return std::string(text_before_zero(text));
 }
 
 // Hands every message waiting for the runtime's thread to its window. A quit request is not for

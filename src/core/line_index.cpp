@@ -1,5 +1,5 @@
 // Line starts of recently read files; see line_index.hpp.
-#include "files/line_index.hpp"
+#include "core/line_index.hpp"
 
 #include <algorithm>
 

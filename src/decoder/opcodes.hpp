@@ -13,14 +13,14 @@ namespace korvex {
 enum class Opcode : std::uint8_t {
     unknown,
 #define KORVEX_OPCODE(code, handler, shape, values, group, name, operands) code,
-#include "core/opcodes.def"
+#include "decoder/opcodes.def"
 #undef KORVEX_OPCODE
 };
 
 // The number of instructions in the list.
 inline constexpr int opcode_count = 0
 #define KORVEX_OPCODE(code, handler, shape, values, group, name, operands) +1
-#include "core/opcodes.def"
+#include "decoder/opcodes.def"
 #undef KORVEX_OPCODE
     ;
 
@@ -113,7 +113,7 @@ constexpr Opcode opcode_of(std::string_view record) {
 #define KORVEX_OPCODE(code, handler, shape, values, group, name, operands)                                   \
     case opcode_number(#code):                                                                               \
         return Opcode::code;
-#include "core/opcodes.def"
+#include "decoder/opcodes.def"
 #undef KORVEX_OPCODE
     default: return Opcode::unknown;
     }
@@ -133,7 +133,7 @@ constexpr InstructionInfo instruction_info(Opcode opcode) {
         return [](auto... listed) {                                                                          \
             return instruction(#code, name, InstructionGroup::group, listed...);                             \
         } operands;
-#include "core/opcodes.def"
+#include "decoder/opcodes.def"
 #undef KORVEX_OPCODE
     case Opcode::unknown: break;
     }
@@ -143,7 +143,7 @@ constexpr InstructionInfo instruction_info(Opcode opcode) {
 // Every opcode in the order of the list.
 inline constexpr std::array<Opcode, opcode_count> all_opcodes{
 #define KORVEX_OPCODE(code, handler, shape, values, group, name, operands) Opcode::code,
-#include "core/opcodes.def"
+#include "decoder/opcodes.def"
 #undef KORVEX_OPCODE
 };
 
@@ -204,7 +204,7 @@ constexpr OperandLayout operand_layout(Opcode opcode) {
 #define KORVEX_OPCODE(code, handler, shape, values, group, name, operands)                                   \
     case Opcode::code:                                                                                       \
         return {OperandShape::shape, values};
-#include "core/opcodes.def"
+#include "decoder/opcodes.def"
 #undef KORVEX_OPCODE
     default: return {OperandShape::none, 0};
     }
@@ -245,7 +245,7 @@ constexpr bool operands_match_layout(const InstructionInfo& info, OperandLayout 
 #define KORVEX_OPCODE(code, handler, shape, values, group, name, operands)                                   \
     static_assert(operands_match_layout(instruction_info(Opcode::code), operand_layout(Opcode::code)),       \
                   "the operands of " #code " in opcodes.def disagree with its shape and values");
-#include "core/opcodes.def"
+#include "decoder/opcodes.def"
 #undef KORVEX_OPCODE
 
 } // namespace korvex

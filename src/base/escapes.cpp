@@ -1,5 +1,5 @@
 // Backslash escapes for listings and transcripts.
-#include "core/escapes.hpp"
+#include "base/escapes.hpp"
 
 namespace korvex {
 namespace {

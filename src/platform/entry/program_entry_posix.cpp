@@ -1,6 +1,7 @@
 // The program entry on POSIX systems: the arguments, each quoted as Windows quotes it where it needs
 // quotes and joined by single blanks, become the command line, so that splitting it as Windows does
 // gives the same arguments back.
+// Floor: entry (src/platform/entry/), the top; may include host/ and every floor below it.
 #include <cerrno>
 #include <fcntl.h>
 #include <signal.h>

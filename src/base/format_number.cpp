@@ -1,7 +1,7 @@
 // Number formatting for arithmetic results, the same digits on every platform: the C libraries
 // disagree on "%lf" for huge values, negative zero and non-numbers, so the digits come from
 // std::to_chars, which is exact.
-#include "text/format_number.hpp"
+#include "base/numbers.hpp"
 
 #include <charconv>
 #include <cmath>

@@ -1,6 +1,7 @@
 // The instruction stream, decoded once when the program starts. The stream never changes, so every
 // record is split into its opcode and operands here, every label, loop and block boundary is found
 // here, and running the script moves a record number instead of reading bytes again.
+// Floor: decoder (src/decoder/), beside the platform; may include base/ and decoder/.
 #pragma once
 
 #include <cstdint>
@@ -9,8 +10,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/opcodes.hpp"
-#include "core/variable_store.hpp"
+#include "decoder/opcodes.hpp"
+#include "decoder/variable_store.hpp"
 
 namespace korvex {
 
@@ -72,6 +73,10 @@ struct DecodedProgram {
 // interning variable names; returns the index of the record in program.records. Jump targets come from
 // labels when given.
 class ScriptIndex;
+
+// The slots of the reader's loop and return stacks: a push onto a full stack is dropped, and the index
+// finds the loops as a reader with such a stack would.
+inline constexpr int record_stack_slots = 200;
 std::uint32_t decode_record(DecodedProgram& program, std::string_view text, VariableStore& variables,
                             const ScriptIndex* labels);
 

@@ -1,5 +1,5 @@
 // The variable table, its slots and its name index.
-#include "core/variable_store.hpp"
+#include "decoder/variable_store.hpp"
 
 #include <cstring>
 #include <functional>

@@ -1,6 +1,6 @@
 // Finds where an executable's own bytes end, from its ELF or PE headers, so that the runtime and the
 // packer agree on where the appended stream begins without a length fixed into the binary.
-#include "core/script_image.hpp"
+#include "decoder/script_image.hpp"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,5 +1,6 @@
 // The program entry on Windows: a GUI program whose command-line text, after the program name and the
 // blanks behind it, becomes the script's command line.
+// Floor: entry (src/platform/entry/), the top; may include host/ and every floor below it.
 #include <windows.h>
 
 #include "host/host.hpp"

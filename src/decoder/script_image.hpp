@@ -1,5 +1,4 @@
-// The layout of a program: the runtime's own image, a 64-byte banner, then the instruction stream of
-// records separated by 0x01 and ended by 0x00.
+// Where a program's stream starts: behind the runtime's own image and the banner (base/stream.hpp).
 #pragma once
 
 #include <cstddef>
@@ -7,10 +6,6 @@
 #include <string_view>
 
 namespace korvex {
-
-inline constexpr char record_separator = '\x01';
-inline constexpr char stream_terminator = '\x00';
-inline constexpr std::size_t banner_length = 64;
 
 // Thrown when the script runs past its last record, also in the middle of a jump or a skip; the host
 // ends the process with status 0.

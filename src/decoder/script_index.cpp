@@ -1,5 +1,5 @@
 // Decoding of records and the index of the stream: labels, loops open at each record, block bounds.
-#include "core/script_index.hpp"
+#include "decoder/script_index.hpp"
 
 #include <algorithm>
 #include <cstring>
@@ -233,8 +233,6 @@ std::int32_t ScriptIndex::label_record(std::string_view name) const {
 
 namespace {
 
-constexpr std::int32_t loop_stack_slots = 200;
-
 // Where jumps and returns arrive: a label, or a record that may call.
 bool is_arrival(Opcode opcode) {
     return opcode == Opcode::RLBL || opcode == Opcode::R005 || opcode == Opcode::R0IF;
@@ -248,7 +246,7 @@ void ScriptIndex::index_loops() {
     for (std::int32_t number = 1; number <= record_count(); ++number) {
         DecodedRecord& record = program.records[static_cast<std::size_t>(number - 1)];
         if (record.opcode == Opcode::RRPT &&
-            loop_nodes[static_cast<std::size_t>(node)].depth < loop_stack_slots) {
+            loop_nodes[static_cast<std::size_t>(node)].depth < record_stack_slots) {
             loop_nodes.push_back(
                 LoopNode{number, node, loop_nodes[static_cast<std::size_t>(node)].depth + 1});
             node = static_cast<std::int32_t>(loop_nodes.size() - 1);
@@ -273,7 +271,7 @@ void ScriptIndex::open_loops(std::int32_t number, std::vector<std::int32_t>& loo
     // outside the script can ask for): replay the repeats and untils from the start.
     for (std::int32_t replayed = 1; replayed <= number; ++replayed) {
         Opcode opcode = record(replayed).opcode;
-        if (opcode == Opcode::RRPT && loops.size() < static_cast<std::size_t>(loop_stack_slots))
+        if (opcode == Opcode::RRPT && loops.size() < static_cast<std::size_t>(record_stack_slots))
             loops.push_back(replayed);
         else if (opcode == Opcode::RUNT && !loops.empty())
             loops.pop_back();

@@ -1,6 +1,6 @@
 // Locale-independent number reading with the grammar of the C conversions, without their undefined
 // overflow and their locale, inf, nan and hexadecimal forms.
-#include "core/numbers.hpp"
+#include "base/numbers.hpp"
 
 #include <charconv>
 #include <cmath>

@@ -1,4 +1,4 @@
-// How the file instructions report: "0" for success and "-1" for failure.
+// How instructions report success in variable 0: "0" for success and "-1" for failure.
 #pragma once
 
 #include <string>
@@ -13,7 +13,7 @@ inline std::string result_text(bool success) {
 
 // Stores the outcome in the result variable 0.
 inline void report_result(Runtime& runtime, bool success) {
-    set_variable(runtime, "0", result_text(success));
+    set_variable(runtime, SystemVariable::result, result_text(success));
 }
 
 } // namespace korvex
