@@ -12,6 +12,7 @@ import argparse
 import os
 import re
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -381,14 +382,25 @@ def runtime_without_script(run):
     run.finish(0, seconds=20)  # a window waiting for the user would keep it from ending
 
 
+def has_symbol_table(program):
+    """Whether the PE file's COFF header points at a symbol table (which strip removes)."""
+    with open(program, "rb") as file:
+        header = file.read(4096)
+    coff = struct.unpack_from("<I", header, 0x3C)[0] + 4
+    pointer, count = struct.unpack_from("<II", header, coff + 8)
+    return pointer != 0 and count != 0
+
+
 @gui_test
 def stripped_runtime_finds_its_stream(run):
-    strip = shutil.which("x86_64-w64-mingw32-strip")
-    check(strip is not None, "x86_64-w64-mingw32-strip is missing")
-    stripped = os.path.join(run.work, "korvex-stripped.exe")
-    subprocess.run([strip, "-o", stripped, run.options.runtime], check=True)
-    check(os.path.getsize(stripped) < os.path.getsize(run.options.runtime), "stripping removed nothing")
-    run.options.runtime = stripped
+    # A runtime without a symbol table (the release's stripped one) is run as it is.
+    if has_symbol_table(run.options.runtime):
+        strip = shutil.which("x86_64-w64-mingw32-strip")
+        check(strip is not None, "x86_64-w64-mingw32-strip is missing")
+        stripped = os.path.join(run.work, "korvex-stripped.exe")
+        subprocess.run([strip, "-o", stripped, run.options.runtime], check=True)
+        check(not has_symbol_table(stripped), "stripping left the symbol table")
+        run.options.runtime = stripped
     run.start("RRLR'4.4'\nR001[31]'stripped'\nR007'%s'[31]'OK'\nR009\n" % run.title("Result"))
     check(run.result() == "stripped", "the stripped runtime ran another stream")
     run.finish(0)
