@@ -6,6 +6,7 @@
 #include <deque>
 #include <utility>
 
+#include "base/ascii.hpp"
 #include "base/escapes.hpp"
 #include "base/numbers.hpp"
 #include "platform/desktop.hpp"
@@ -41,27 +42,6 @@ constexpr std::string_view answer_words[] = {"ok",     "cancel", "close",   "abo
 bool is_answer_word(std::string_view word) {
     if (!word.empty() && word.find_first_not_of("0123456789") == std::string_view::npos) return true;
     return std::find(std::begin(answer_words), std::end(answer_words), word) != std::end(answer_words);
-}
-
-char lower_case(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-}
-
-// The number of bytes to insert, remove or change to make one text the other, letter case ignored.
-std::size_t edit_distance(std::string_view from, std::string_view to) {
-    std::vector<std::size_t> row(to.size() + 1);
-    for (std::size_t j = 0; j <= to.size(); ++j) row[j] = j;
-    for (std::size_t i = 1; i <= from.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
-        for (std::size_t j = 1; j <= to.size(); ++j) {
-            std::size_t above = row[j];
-            bool same = lower_case(from[i - 1]) == lower_case(to[j - 1]);
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
-            diagonal = above;
-        }
-    }
-    return row[to.size()];
 }
 
 // Why a line's first word is no answer: the word, the known one nearest to it, and, for a word that

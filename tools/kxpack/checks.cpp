@@ -354,25 +354,8 @@ private:
         const std::size_t first = name.find_first_not_of(" \t");
         if (first == std::string_view::npos) return {};
         std::string text(name.substr(first, name.find_last_not_of(" \t") - first + 1));
-        std::transform(text.begin(), text.end(), text.begin(),
-                       [](unsigned char c) { return std::tolower(c); });
+        std::transform(text.begin(), text.end(), text.begin(), lower_case_byte);
         return text;
-    }
-
-    // The fewest bytes to insert, delete or replace to turn one text into the other.
-    static std::size_t edit_distance(std::string_view from, std::string_view to) {
-        std::vector<std::size_t> row(to.size() + 1);
-        for (std::size_t j = 0; j <= to.size(); ++j) row[j] = j;
-        for (std::size_t i = 1; i <= from.size(); ++i) {
-            std::size_t diagonal = row[0];
-            row[0] = i;
-            for (std::size_t j = 1; j <= to.size(); ++j) {
-                std::size_t above = row[j];
-                row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (from[i - 1] != to[j - 1])});
-                diagonal = above;
-            }
-        }
-        return row[to.size()];
     }
 
     int line = 0;
