@@ -92,23 +92,6 @@ std::optional<std::int32_t> run_program_and_wait(std::string_view command_line, 
     return exit_code;
 }
 
-namespace {
-
-// Ctrl+C and Ctrl+Break reach every program of the console: the program started ends by them, the
-// tool waits for it.
-BOOL WINAPI outlast_console_break(DWORD event) {
-    return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
-}
-
-} // namespace
-
-std::optional<std::int32_t> run_program_in_place_of_tool(std::string_view command_line) {
-    SetConsoleCtrlHandler(outlast_console_break, TRUE);
-    std::optional<std::int32_t> exit_code = run_program_and_wait(command_line, ShowState::show);
-    SetConsoleCtrlHandler(outlast_console_break, FALSE);
-    return exit_code;
-}
-
 std::int32_t open_with_shell(std::string_view file) {
     HINSTANCE result = ShellExecuteA(nullptr, nullptr, c_text(file).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     return static_cast<std::int32_t>(reinterpret_cast<INT_PTR>(result));
