@@ -40,16 +40,6 @@ private:
     int count = 0;
 };
 
-// What the main loop does after an instruction.
-enum Status : std::int32_t {
-    status_continue = 0,
-    status_unknown_opcode = -1,
-    status_input_dialog = 10,
-    status_editor_dialog = 11,
-    status_list_dialog = 12,
-    status_stop = 99,
-};
-
 struct Runtime {
     // Decodes the stream at once; its names become the first variable slots after those of 0 to 30.
     Runtime(Desktop& desktop, std::string stream_bytes);
@@ -77,11 +67,8 @@ struct Runtime {
     RecordStack return_stack;
     std::vector<std::int32_t> open_loops_scratch;
 
-    // Operands that a dialog instruction hands to the dialog run of the main loop.
-    std::string dialog_title;
-    std::string dialog_text;
-    std::string dialog_default;
-    std::int32_t editor_mode = 0;
+    // The input, editor and list dialogs answered so far (a cancel counts), which the trace reports.
+    std::uint32_t dialogs_answered = 0;
 
     std::int32_t reseed_countdown = 0;
     std::uint32_t random_state = 0;

@@ -40,34 +40,34 @@ void skip_false_branch(Runtime& runtime) {
 } // namespace
 
 // RLBL: a label: no effect.
-std::int32_t handle_label(Runtime&) {
-    return status_continue;
+Step handle_label(Runtime&) {
+    return Step::next;
 }
 
 // RXEI: end-if reached in the ordinary flow: no effect.
-std::int32_t handle_end_if(Runtime&) {
-    return status_continue;
+Step handle_end_if(Runtime&) {
+    return Step::next;
 }
 
 // R0IF, RXIF: the one-line if and the if.
-std::int32_t handle_if(Runtime& runtime) {
+Step handle_if(Runtime& runtime) {
     const DecodedRecord& record = *runtime.current_record;
     bool condition = evaluate_condition(runtime);
     if (record.opcode == Opcode::RXIF) {
         if (!condition) skip_false_branch(runtime);
-        return status_continue;
+        return Step::next;
     }
-    if (!condition) return status_continue;
+    if (!condition) return Step::next;
     // The one-line if: the record behind the condition runs as an instruction of its own.
     const DecodedProgram& program = *runtime.current_program;
     begin_record(runtime, program, program.records[static_cast<std::size_t>(record.target)]);
-    return status_dispatch_again;
+    return Step::run_embedded;
 }
 
 // RXEL, RXIE: else and else-if reached in the ordinary flow.
-std::int32_t handle_else(Runtime& runtime) {
+Step handle_else(Runtime& runtime) {
     go_to_record(runtime, block_end_target(runtime, *runtime.current_record));
-    return status_continue;
+    return Step::next;
 }
 
 } // namespace korvex

@@ -73,7 +73,7 @@ void Trace::lost() {
     throw OutputLost{"cannot write the trace " + name + ": " + reason};
 }
 
-void Trace::before(const Runtime& runtime, std::int32_t record_number) {
+bool Trace::before(const Runtime& runtime, std::int32_t record_number) {
     number = record_number;
     std::string_view text = runtime.script.record_text(record_number);
     line = "#" + whole_number_text(record_number) + " ";
@@ -84,14 +84,15 @@ void Trace::before(const Runtime& runtime, std::int32_t record_number) {
     result_before = value_of(runtime.variables, 0);
     loops_before = runtime.loop_stack.size();
     returns_before = runtime.return_stack.size();
+    dialogs_before = runtime.dialogs_answered;
+    return true;
 }
 
-void Trace::after(const Runtime& runtime, std::int32_t status) {
+bool Trace::after(const Runtime& runtime, Step step) {
     std::string effects;
     auto add = [&](const std::string& effect) { effects += (effects.empty() ? " | " : "; ") + effect; };
-    if (status == status_unknown_opcode) add("unknown, skipped");
-    if (status == status_input_dialog || status == status_editor_dialog || status == status_list_dialog)
-        add("dialog answered");
+    if (step == Step::unknown_opcode) add("unknown, skipped");
+    if (runtime.dialogs_answered != dialogs_before) add("dialog answered");
     const VariableStore& store = runtime.variables;
     const std::optional<VariableSlot> output = output_of(runtime);
     if (output && *output != 0)
@@ -115,8 +116,9 @@ void Trace::after(const Runtime& runtime, std::int32_t status) {
         add("loop opens");
     else if (loops < loops_before)
         add("loop ends");
-    if (status == status_stop) add("end");
+    if (step == Step::stop) add("end");
     write_line(line + effects);
+    return true;
 }
 
 void Trace::ended_in_record(const Runtime&) {

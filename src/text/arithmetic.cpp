@@ -57,7 +57,7 @@ std::int32_t draw_random(Runtime& runtime) {
 } // namespace
 
 // RF01: left-to-right arithmetic: a value, then operator and value pairs.
-std::int32_t handle_arithmetic(Runtime& runtime) {
+Step handle_arithmetic(Runtime& runtime) {
     VariableSlot name = read_output_variable(runtime);
     double accumulator = read_number(runtime);
     while (has_operands_left(runtime)) {
@@ -65,11 +65,11 @@ std::int32_t handle_arithmetic(Runtime& runtime) {
         accumulator = apply_operator(operation, accumulator, read_number(runtime));
     }
     set_number_variable(runtime, name, accumulator);
-    return status_continue;
+    return Step::next;
 }
 
 // RF09: random number.
-std::int32_t handle_random(Runtime& runtime) {
+Step handle_random(Runtime& runtime) {
     VariableSlot name = read_output_variable(runtime);
     std::int64_t range = std::int64_t(read_whole_number(read_value(runtime))) + 1;
     if (runtime.reseed_countdown <= 0) {
@@ -83,11 +83,11 @@ std::int32_t handle_random(Runtime& runtime) {
     if (range < 1) {
         report_result(runtime, false);
         set_variable(runtime, name, "0");
-        return status_continue;
+        return Step::next;
     }
     report_result(runtime, true);
     set_variable(runtime, name, whole_number_text(draw_random(runtime) % range));
-    return status_continue;
+    return Step::next;
 }
 
 } // namespace korvex

@@ -263,7 +263,7 @@ Ending run_in_runtime(Runtime& runtime, int bound) {
     try {
         for (int i = 0; i < bound; ++i) {
             go_to_record(runtime, runtime.instruction_counter + 1);
-            if (execute_record(runtime, runtime.instruction_counter) == status_stop)
+            if (execute_record(runtime, runtime.instruction_counter) == Step::stop)
                 return Ending::end_instruction;
         }
     } catch (const ScriptEnded&) {

@@ -71,7 +71,7 @@ TEST_F(Operands, ChainsAreLeftToRightWithoutPrecedence) {
     set_variable(*script.runtime, "31", "z");
     // (false and ...) or true; the one-line if runs what follows the whole chain
     set_variable(*script.runtime, "33", "c");
-    EXPECT_EQ(script.execute("R0IF[31]='a'&[32]='b'|[33]='c'R009"), status_stop);
+    EXPECT_EQ(script.execute("R0IF[31]='a'&[32]='b'|[33]='c'R009"), Step::stop);
     // (true or ...) and false
     EXPECT_FALSE(evaluate_condition(at("RXIF'a'='a'|'x'='y'&'b'='c'")));
 }

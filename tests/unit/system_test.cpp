@@ -307,7 +307,7 @@ TEST(Wait, PausesForPositiveValuesOnlyAndWritesNothing) {
     script.run();
     EXPECT_EQ(script.variable("0"), "kept");
     auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(script.execute("R036' 120xyz'"), status_continue);
+    EXPECT_EQ(script.execute("R036' 120xyz'"), Step::next);
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(120));
 }
 
