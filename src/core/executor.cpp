@@ -9,7 +9,7 @@ namespace korvex {
 namespace {
 
 Step dispatch(Runtime& runtime) {
-    switch (runtime.current_record->opcode) {
+    switch (runtime.operands.record->opcode) {
 #define KORVEX_OPCODE(code, handler, shape, values, group, name, operands)                                   \
     case Opcode::code:                                                                                       \
         return handler(runtime);
@@ -44,7 +44,7 @@ Step execute_text(Runtime& runtime, std::string_view text) {
 
 void go_to_record(Runtime& runtime, std::int32_t number) {
     if (number < 1 || number > runtime.script.record_count()) throw ScriptEnded{};
-    runtime.instruction_counter = number;
+    runtime.reader.instruction_counter = number;
 }
 
 } // namespace korvex

@@ -53,8 +53,8 @@ namespace {
 
 // A cancelled or closed dialog stores the empty text, so a script cannot tell it from an empty answer.
 void store_answer(Runtime& runtime, std::optional<std::string> answer) {
-    ++runtime.dialogs_answered;
-    set_variable(runtime, runtime.output_variable, std::move(answer).value_or(""));
+    ++runtime.host.dialogs_answered;
+    set_variable(runtime, runtime.operands.output_variable, std::move(answer).value_or(""));
 }
 
 } // namespace

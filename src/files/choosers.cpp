@@ -55,7 +55,7 @@ std::vector<FileFilter> filter_pairs(std::string_view text) {
 // selection with any text but "-1", read afresh every time.
 Step handle_file_chooser(Runtime& runtime) {
     VariableSlot output = read_output_variable(runtime);
-    bool save = runtime.current_record->opcode == Opcode::R023;
+    bool save = runtime.operands.record->opcode == Opcode::R023;
     FileChooser chooser;
     chooser.kind = save ? FileChooserKind::save : FileChooserKind::open;
     chooser.title = read_value(runtime);

@@ -227,7 +227,7 @@ Step handle_read_line(Runtime& runtime) {
     VariableSlot name = read_output_variable(runtime);
     std::string path = read_value(runtime);
     std::int64_t line_number = read_whole_number(read_value(runtime));
-    ReadOutcome outcome = read_from_file(runtime.line_index, path, line_number);
+    ReadOutcome outcome = read_from_file(runtime.lines, path, line_number);
     switch (outcome.kind) {
     case ReadKind::text: // the result variable first, so that [0] as output ends holding the line
         report_result(runtime, true);

@@ -14,8 +14,8 @@ void run_records(Runtime& runtime, std::int64_t record_limit, RecordWatcher* wat
     bool in_record = false;
     try {
         for (std::int64_t executed = 0; record_limit < 0 || executed < record_limit; ++executed) {
-            go_to_record(runtime, runtime.instruction_counter + 1);
-            const std::int32_t number = runtime.instruction_counter;
+            go_to_record(runtime, runtime.reader.instruction_counter + 1);
+            const std::int32_t number = runtime.reader.instruction_counter;
             if constexpr (watched) {
                 if (!watcher->before(runtime, number)) return;
                 in_record = true;
@@ -37,8 +37,8 @@ void run_records(Runtime& runtime, std::int64_t record_limit, RecordWatcher* wat
 } // namespace
 
 void run_main_loop(Runtime& runtime, std::int64_t record_limit) {
-    if (runtime.trace != nullptr)
-        run_records<true>(runtime, record_limit, runtime.trace);
+    if (runtime.host.trace != nullptr)
+        run_records<true>(runtime, record_limit, runtime.host.trace);
     else
         run_records<false>(runtime, record_limit, nullptr);
 }

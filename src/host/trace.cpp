@@ -16,7 +16,7 @@ namespace {
 
 // The variable a record writes its result to, for the records that name one first.
 std::optional<VariableSlot> output_of(const Runtime& runtime) {
-    const DecodedRecord* record = runtime.current_record;
+    const DecodedRecord* record = runtime.operands.record;
     if (record == nullptr || record->operand_count == 0) return std::nullopt;
     switch (operand_layout(record->opcode).shape) {
     case OperandShape::output_then_values:
@@ -24,7 +24,7 @@ std::optional<VariableSlot> output_of(const Runtime& runtime) {
     case OperandShape::arithmetic: break;
     default: return std::nullopt;
     }
-    const Operand& operand = runtime.current_program->operands[record->first_operand];
+    const Operand& operand = runtime.operands.program->operands[record->first_operand];
     if (operand.kind() != Operand::Kind::variable) return std::nullopt;
     return operand.first;
 }
@@ -82,9 +82,9 @@ bool Trace::before(const Runtime& runtime, std::int32_t record_number) {
     line += listing_line_of(text.substr(0, shown_length));
     if (text.size() > shown_length) line += "... (" + whole_number_text(text.size()) + " bytes)";
     result_before = value_of(runtime.variables, 0);
-    loops_before = runtime.loop_stack.size();
-    returns_before = runtime.return_stack.size();
-    dialogs_before = runtime.dialogs_answered;
+    loops_before = runtime.reader.loop_stack.size();
+    returns_before = runtime.reader.return_stack.size();
+    dialogs_before = runtime.host.dialogs_answered;
     return true;
 }
 
@@ -92,7 +92,7 @@ bool Trace::after(const Runtime& runtime, Step step) {
     std::string effects;
     auto add = [&](const std::string& effect) { effects += (effects.empty() ? " | " : "; ") + effect; };
     if (step == Step::unknown_opcode) add("unknown, skipped");
-    if (runtime.dialogs_answered != dialogs_before) add("dialog answered");
+    if (runtime.host.dialogs_answered != dialogs_before) add("dialog answered");
     const VariableStore& store = runtime.variables;
     const std::optional<VariableSlot> output = output_of(runtime);
     if (output && *output != 0)
@@ -100,17 +100,17 @@ bool Trace::after(const Runtime& runtime, Step step) {
             (is_computed_variable(*output) ? " stored" : "=" + traced_text(value_of(store, *output))));
     std::string result = value_of(store, 0);
     // A message box's answer is shown even when it equals the result before.
-    const bool answers = runtime.current_record && runtime.current_record->opcode == Opcode::R007;
+    const bool answers = runtime.operands.record && runtime.operands.record->opcode == Opcode::R007;
     if (result != result_before || output == VariableSlot{0} || answers) add("[0]=" + traced_text(result));
-    const std::int32_t loops = runtime.loop_stack.size(), returns = runtime.return_stack.size();
-    const std::string next = whole_number_text(runtime.instruction_counter + 1);
+    const std::int32_t loops = runtime.reader.loop_stack.size(), returns = runtime.reader.return_stack.size();
+    const std::string next = whole_number_text(runtime.reader.instruction_counter + 1);
     if (returns > returns_before)
         add("call, next #" + next);
     else if (returns < returns_before)
         add("return, next #" + next);
-    else if (runtime.instruction_counter != number)
-        add((runtime.current_record && runtime.current_record->opcode == Opcode::RUNT ? "loop back, next #"
-                                                                                      : "jump, next #") +
+    else if (runtime.reader.instruction_counter != number)
+        add((runtime.operands.record && runtime.operands.record->opcode == Opcode::RUNT ? "loop back, next #"
+                                                                                        : "jump, next #") +
             next);
     else if (loops > loops_before)
         add("loop opens");

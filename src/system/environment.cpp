@@ -18,13 +18,13 @@ namespace korvex {
 namespace {
 
 bool forget_empty_entry(Runtime& runtime, const std::string& upper_name) {
-    return runtime.empty_environment_names.erase(upper_name) > 0;
+    return runtime.environment.empty_names.erase(upper_name) > 0;
 }
 
 std::optional<std::string> lookup(Runtime& runtime, std::string_view name) {
     if (name.empty()) return std::nullopt;
     if (std::optional<std::string> value = platform::environment_variable(name)) return value;
-    if (runtime.empty_environment_names.contains(upper_case_ascii(name))) return std::string();
+    if (runtime.environment.empty_names.contains(upper_case_ascii(name))) return std::string();
     return std::nullopt;
 }
 
@@ -39,7 +39,7 @@ bool assign(Runtime& runtime, std::string_view name, std::string_view value) {
     bool existed =
         forget_empty_entry(runtime, upper_name) || platform::environment_variable(name).has_value();
     platform::remove_environment_variable(name);
-    if (!existed) runtime.empty_environment_names.insert(std::move(upper_name));
+    if (!existed) runtime.environment.empty_names.insert(std::move(upper_name));
     return true;
 }
 

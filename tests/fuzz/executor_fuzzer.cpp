@@ -51,7 +51,9 @@ public:
     bool before(const Runtime&, std::int32_t number) override {
         return !reads_too_much(runtime.script.decoded(), runtime.script.record(number));
     }
-    bool after(const Runtime&, Step) override { return value_length(runtime.output_variable) <= value_limit; }
+    bool after(const Runtime&, Step) override {
+        return value_length(runtime.operands.output_variable) <= value_limit;
+    }
     void ended_in_record(const Runtime&) override {}
 
 private:
@@ -96,13 +98,13 @@ std::string outcome_of(std::string_view stream, bool value_shortcuts) {
     std::string transcript;
     std::unique_ptr<Desktop> desktop = make_scripted_desktop_from_text(dialog_answers, &transcript);
     Runtime runtime(*desktop, std::string(stream));
-    runtime.value_shortcuts = value_shortcuts;
-    runtime.random_seed_clock = [] { return std::int64_t(1); };
+    runtime.options.value_shortcuts = value_shortcuts;
+    runtime.random.seed_clock = [] { return std::int64_t(1); };
     GuardedRun run(runtime);
     init_system_variables(runtime);
     run.run();
-    if (runtime.operand_overruns != 0) {
-        std::fprintf(stderr, "a handler read %d operands beyond its record\n", runtime.operand_overruns);
+    if (runtime.operands.overruns != 0) {
+        std::fprintf(stderr, "a handler read %d operands beyond its record\n", runtime.operands.overruns);
         std::abort();
     }
     std::string outcome = transcript;

@@ -92,18 +92,18 @@ TEST(Loops, ReplayOnJumpLeavesTheLoopsOpenAtTheLabel) {
     Runtime& runtime = *script.runtime;
     go_to_record(runtime, 5);
     execute_record(runtime, 5);
-    EXPECT_EQ(runtime.instruction_counter, 4);
-    EXPECT_EQ(runtime.loop_stack.size(), 1);
-    EXPECT_EQ(runtime.loop_stack.top(), 1);
+    EXPECT_EQ(runtime.reader.instruction_counter, 4);
+    EXPECT_EQ(runtime.reader.loop_stack.size(), 1);
+    EXPECT_EQ(runtime.reader.loop_stack.top(), 1);
 }
 
 TEST(Loops, FalseUntilResumesBehindTheRepeatWithoutTouchingTheStacks) {
     ScriptRun script("R001[31]'x'\nRRPT\nR001[32]'y'\nRUNT'1'='2'\n");
     Runtime& runtime = *script.runtime;
     script.run(4);
-    EXPECT_EQ(runtime.instruction_counter, 2);
-    EXPECT_EQ(runtime.loop_stack.top(), 2);
-    EXPECT_EQ(runtime.loop_stack.size(), 1);
+    EXPECT_EQ(runtime.reader.instruction_counter, 2);
+    EXPECT_EQ(runtime.reader.loop_stack.top(), 2);
+    EXPECT_EQ(runtime.reader.loop_stack.size(), 1);
     EXPECT_EQ(runtime.script.record_text(3), "R001[32]'y'");
 }
 
@@ -111,7 +111,7 @@ TEST(Calls, ReturnResumesBehindTheCallingRecord) {
     ScriptRun script("R001[31]''\nR005sub\nR001[31][31]#'after'\nR009\nRLBLsub\nR001[31][31]#'sub,'\nR006\n");
     script.run();
     EXPECT_EQ(script.variable("31"), "sub,after");
-    EXPECT_TRUE(script.runtime->return_stack.empty());
+    EXPECT_TRUE(script.runtime->reader.return_stack.empty());
 }
 
 } // namespace

@@ -36,7 +36,7 @@ TEST_F(Operands, ValuesJoinItemsAndStopOnTheNextOpener) {
     EXPECT_EQ(read_value(runtime), "axb");
     EXPECT_EQ(read_value(runtime), "next");
     EXPECT_EQ(read_value(runtime), "");
-    EXPECT_EQ(runtime.operand_overruns, 0);
+    EXPECT_EQ(runtime.operands.overruns, 0);
 }
 
 TEST_F(Operands, TwoEmptyLiteralsAreTwoOperands) {
@@ -55,7 +55,7 @@ TEST_F(Operands, TheEndOfTheRecordEndsEveryForm) {
     EXPECT_FALSE(evaluate_condition(at("RXIF'a'=")));
     EXPECT_TRUE(evaluate_condition(at("RXIF''=")));
     EXPECT_TRUE(evaluate_condition(at("RXIF'a'='a'|")));
-    EXPECT_EQ(script.runtime->operand_overruns, 0);
+    EXPECT_EQ(script.runtime->operands.overruns, 0);
 }
 
 TEST_F(Operands, ComparisonsAreTextualOrNumeric) {

@@ -12,7 +12,7 @@ std::string traced_run(const std::string& listing, const std::string& answers = 
     std::FILE* file = std::tmpfile();
     {
         Trace trace(file, false, "test");
-        script.runtime->trace = &trace;
+        script.runtime->host.trace = &trace;
         script.run(100);
     }
     std::string text;
