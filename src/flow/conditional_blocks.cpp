@@ -12,14 +12,14 @@ namespace {
 // A record decoded outside the script (a record given to the executor directly) finds its way by
 // reading forward from the reader's place.
 std::int32_t branch_target(const Runtime& runtime) {
-    std::int32_t target = runtime.operands.record->target;
+    std::int32_t target = runtime.operands.record->branch_end();
     return target != DecodedRecord::unresolved
                ? target
                : runtime.script.branch_after(runtime.reader.instruction_counter);
 }
 
 std::int32_t block_end_target(const Runtime& runtime, const DecodedRecord& record) {
-    std::int32_t target = record.second_target;
+    std::int32_t target = record.block_end();
     return target != DecodedRecord::unresolved
                ? target
                : runtime.script.block_end_after(runtime.reader.instruction_counter);
@@ -35,7 +35,7 @@ void skip_false_branch(Runtime& runtime) {
         if (record.opcode != Opcode::RXIE) return;
         begin_record(runtime, runtime.script.decoded(), record);
         if (evaluate_condition(runtime)) return;
-        stop = record.target;
+        stop = record.branch_end();
     }
 }
 
@@ -62,7 +62,7 @@ Step handle_if(Runtime& runtime) {
     if (!condition) return Step::next;
     // The one-line if: the record behind the condition runs as an instruction of its own.
     const DecodedProgram& program = *runtime.operands.program;
-    begin_record(runtime, program, program.records[static_cast<std::size_t>(record.target)]);
+    begin_record(runtime, program, program.records[record.embedded_record()]);
     return Step::run_embedded;
 }
 

@@ -21,14 +21,14 @@ void go_to_record_with_its_loops(Runtime& runtime, std::int32_t number) {
 
 // R004: jumps to the first label of that name; the script ends when there is none.
 Step handle_jump(Runtime& runtime) {
-    go_to_record_with_its_loops(runtime, runtime.operands.record->target);
+    go_to_record_with_its_loops(runtime, runtime.operands.record->jump_target());
     return Step::next;
 }
 
 // R005: calls a label as a subroutine; the return comes back behind the calling record.
 Step handle_call(Runtime& runtime) {
     runtime.reader.return_stack.push(runtime.reader.instruction_counter);
-    go_to_record_with_its_loops(runtime, runtime.operands.record->target);
+    go_to_record_with_its_loops(runtime, runtime.operands.record->jump_target());
     return Step::next;
 }
 

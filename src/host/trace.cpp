@@ -36,6 +36,13 @@ std::string value_of(const VariableStore& store, VariableSlot slot) {
     return std::string();
 }
 
+// Whether a move went back behind the repeat of the innermost open loop, which only an until does: a
+// jump arrives at a label, a return at a call, a skip at an else-if, else or end-if.
+bool goes_back_to_its_loop(const Runtime& runtime) {
+    const Reader& reader = runtime.reader;
+    return !reader.loop_stack.empty() && reader.loop_stack.top() == reader.instruction_counter;
+}
+
 std::string name_of(const Runtime& runtime, VariableSlot slot) {
     return "[" + std::string(runtime.variables.name_of(slot)) + "]";
 }
@@ -109,9 +116,7 @@ bool Trace::after(const Runtime& runtime, Step step) {
     else if (returns < returns_before)
         add("return, next #" + next);
     else if (runtime.reader.instruction_counter != number)
-        add((runtime.operands.record && runtime.operands.record->opcode == Opcode::RUNT ? "loop back, next #"
-                                                                                        : "jump, next #") +
-            next);
+        add((goes_back_to_its_loop(runtime) ? "loop back, next #" : "jump, next #") + next);
     else if (loops > loops_before)
         add("loop opens");
     else if (loops < loops_before)

@@ -61,8 +61,7 @@ private:
     bool reads_too_much(const DecodedProgram& program, const DecodedRecord& record) {
         for (const DecodedRecord* part = &record; part != nullptr;) {
             if (operand_bytes(program, *part) > value_limit) return true;
-            part = part->opcode == Opcode::R0IF ? &program.records[static_cast<std::size_t>(part->target)]
-                                                : nullptr;
+            part = part->opcode == Opcode::R0IF ? &program.records[part->embedded_record()] : nullptr;
         }
         return false;
     }
