@@ -230,14 +230,6 @@ TEST(LineIndex, OnlySettledVersionsKeepTheirLineStarts) {
     EXPECT_TRUE(kept_after({1000, 0}, {1003, 0}));
 }
 
-TEST_F(FilesTest, AppendWritesUpToTheFirstZeroByteWithCrLf) {
-    ScriptRun script("");
-    script.execute(std::string("R025'a.txt''ab\0cd'", 18));
-    script.execute("R025'a.txt''x\r\ny'");
-    EXPECT_EQ(file_content("a.txt"), "ab\r\nx\r\r\ny\r\n");
-    EXPECT_EQ(script.variable("0"), "0");
-}
-
 TEST_F(FilesTest, FailedWritesReportFailure) {
     if (!fs::exists("/dev/full")) GTEST_SKIP() << "no device that refuses writes";
     write_file("source.txt", "some bytes");
