@@ -28,7 +28,7 @@ void run_stream(benchmark::State& state, const std::string& stream) {
         Runtime runtime(*desktop, std::string(stream));
         init_system_variables(runtime);
         run_main_loop(runtime);
-        benchmark::DoNotOptimize(runtime.instruction_counter);
+        benchmark::DoNotOptimize(runtime.reader.instruction_counter);
     }
 }
 

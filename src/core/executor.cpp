@@ -8,8 +8,8 @@
 namespace korvex {
 namespace {
 
-std::int32_t dispatch(Runtime& runtime) {
-    switch (runtime.current_record->opcode) {
+Step dispatch(Runtime& runtime) {
+    switch (runtime.operands.record->opcode) {
 #define KORVEX_OPCODE(code, handler, shape, values, group, name, operands)                                   \
     case Opcode::code:                                                                                       \
         return handler(runtime);
@@ -17,26 +17,25 @@ std::int32_t dispatch(Runtime& runtime) {
 #undef KORVEX_OPCODE
     case Opcode::unknown: break;
     }
-    return status_unknown_opcode;
+    return Step::unknown_opcode;
 }
 
 } // namespace
 
-std::int32_t execute_instruction(Runtime& runtime, const DecodedProgram& program,
-                                 const DecodedRecord& record) {
+Step execute_instruction(Runtime& runtime, const DecodedProgram& program, const DecodedRecord& record) {
     begin_record(runtime, program, record);
-    std::int32_t status;
+    Step step;
     // A true one-line if makes the record behind its condition the current one and asks for it to run.
-    while ((status = dispatch(runtime)) == status_dispatch_again) {
+    while ((step = dispatch(runtime)) == Step::run_embedded) {
     }
-    return status;
+    return step;
 }
 
-std::int32_t execute_record(Runtime& runtime, std::int32_t number) {
+Step execute_record(Runtime& runtime, std::int32_t number) {
     return execute_instruction(runtime, runtime.script.decoded(), runtime.script.record(number));
 }
 
-std::int32_t execute_text(Runtime& runtime, std::string_view text) {
+Step execute_text(Runtime& runtime, std::string_view text) {
     DecodedProgram program;
     program.bytes = text;
     std::uint32_t index = decode_record(program, text, runtime.variables, &runtime.script);
@@ -45,7 +44,7 @@ std::int32_t execute_text(Runtime& runtime, std::string_view text) {
 
 void go_to_record(Runtime& runtime, std::int32_t number) {
     if (number < 1 || number > runtime.script.record_count()) throw ScriptEnded{};
-    runtime.instruction_counter = number;
+    runtime.reader.instruction_counter = number;
 }
 
 } // namespace korvex

@@ -1,9 +1,10 @@
-// Carries out one decoded record and tells the main loop what to do next.
+// Carries out one decoded record and tells the main loop whether the next one follows.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
 
+#include "core/handlers.hpp"
 #include "decoder/opcodes.hpp"
 
 namespace korvex {
@@ -12,17 +13,14 @@ struct Runtime;
 struct DecodedProgram;
 struct DecodedRecord;
 
-// Internal status of the one-line if: dispatch the rewritten current instruction again.
-inline constexpr std::int32_t status_dispatch_again = 1000;
-
-// Executes record `number` of the script (the record the reader has just reached).
-std::int32_t execute_record(Runtime& runtime, std::int32_t number);
+// Executes record `number` of the script (the record the reader has just reached); the step is never
+// run_embedded.
+Step execute_record(Runtime& runtime, std::int32_t number);
 // Executes a record of another program (a record given as text, in tests) at the reader's place.
-std::int32_t execute_instruction(Runtime& runtime, const DecodedProgram& program,
-                                 const DecodedRecord& record);
+Step execute_instruction(Runtime& runtime, const DecodedProgram& program, const DecodedRecord& record);
 
 // Decodes a record given as text and executes it at the reader's place (tests and benchmarks).
-std::int32_t execute_text(Runtime& runtime, std::string_view text);
+Step execute_text(Runtime& runtime, std::string_view text);
 
 // Places the reader behind record `number`, as reading the stream from its start up to that record
 // would; the script ends when the stream has no such record (0 names none).

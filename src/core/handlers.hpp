@@ -1,5 +1,6 @@
-// The handler of every instruction, declared from the one list in opcodes.def. Each takes the runtime,
-// reads its operands, works and returns the status that tells the main loop what to do next.
+// The handler of every instruction, declared from the one list in opcodes.def, and the one step
+// protocol they share. Each takes the runtime, reads its operands, works (a dialog instruction runs its
+// dialog and stores the answer) and returns the step that tells the executor what to do next.
 #pragma once
 
 #include <cstdint>
@@ -8,8 +9,20 @@ namespace korvex {
 
 struct Runtime;
 
-#define KORVEX_OPCODE(code, handler, shape, values, group, name, operands)                                   \
-    std::int32_t handler(Runtime& runtime);
+// What follows a handler. The main loop knows only the next record or the stop; run_embedded stays
+// inside the executor.
+enum class Step : std::uint8_t {
+    // Go on with the record behind the reader.
+    next,
+    // The script ends here: the end instruction, a version record of another version.
+    stop,
+    // The record names no instruction: skipped, as next.
+    unknown_opcode,
+    // A true one-line if made the record behind its condition the current one: run it now.
+    run_embedded,
+};
+
+#define KORVEX_OPCODE(code, handler, shape, values, group, name, operands) Step handler(Runtime& runtime);
 #include "decoder/opcodes.def"
 #undef KORVEX_OPCODE
 

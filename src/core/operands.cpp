@@ -13,16 +13,16 @@ namespace korvex {
 namespace {
 
 const Operand* take_operand(Runtime& runtime) {
-    if (runtime.next_operand >= runtime.operands_end) {
-        runtime.operand_overruns += 1;
+    if (runtime.operands.next >= runtime.operands.end) {
+        runtime.operands.overruns += 1;
         return nullptr;
     }
-    return &runtime.current_program->operands[runtime.next_operand++];
+    return &runtime.operands.program->operands[runtime.operands.next++];
 }
 
 void append_item(Runtime& runtime, const Operand& item, std::string& text) {
     if (item.kind() == Operand::Kind::literal)
-        text.append(runtime.current_program->literal(item));
+        text.append(runtime.operands.program->literal(item));
     else if (is_computed_variable(item.first))
         text.append(computed_variable(runtime, item.first));
     else
@@ -32,12 +32,12 @@ void append_item(Runtime& runtime, const Operand& item, std::string& text) {
 // A value to compare as text. A variable that holds a whole number and no text yet is written into
 // `digits` rather than given a text of its own, which the next arithmetic would drop again.
 std::string_view compared_value(Runtime& runtime, std::string& storage, char (&digits)[24]) {
-    if (runtime.next_operand < runtime.operands_end) {
-        const Operand& operand = runtime.current_program->operands[runtime.next_operand];
+    if (runtime.operands.next < runtime.operands.end) {
+        const Operand& operand = runtime.operands.program->operands[runtime.operands.next];
         const VariableStore& store = runtime.variables;
         if (operand.kind() == Operand::Kind::variable && !is_computed_variable(operand.first) &&
             store.holds_number(operand.first) && !store.holds_text(operand.first)) {
-            runtime.next_operand += 1;
+            runtime.operands.next += 1;
             return format_whole_number(store.number(operand.first), digits);
         }
     }
@@ -59,7 +59,8 @@ bool is_text_of_whole_number(std::string_view text, double number) {
     const bool negative = !text.empty() && text[0] == '-';
     const std::size_t first = negative ? 1 : 0;
     if (text.size() == first) return false;
-    if (number == 0) return text.size() == first + 1 && text[first] == '0' && std::signbit(number) == negative;
+    if (number == 0)
+        return text.size() == first + 1 && text[first] == '0' && std::signbit(number) == negative;
     if ((number < 0) != negative) return false;
     auto magnitude = static_cast<std::uint64_t>(std::fabs(number));
     for (std::size_t i = text.size(); i > first; --i) {
@@ -78,45 +79,45 @@ std::optional<bool> equal_by_numbers(const Runtime& runtime, const Operand& left
     if (left_number && right_number)
         return *left_number == *right_number && std::signbit(*left_number) == std::signbit(*right_number);
     if (left_number && right.kind() == Operand::Kind::literal)
-        return is_text_of_whole_number(runtime.current_program->literal(right), *left_number);
+        return is_text_of_whole_number(runtime.operands.program->literal(right), *left_number);
     if (right_number && left.kind() == Operand::Kind::literal)
-        return is_text_of_whole_number(runtime.current_program->literal(left), *right_number);
+        return is_text_of_whole_number(runtime.operands.program->literal(left), *right_number);
     return std::nullopt;
 }
 
 // One comparison: the left value, the operator, the right value, read in that order.
 bool compare_next(Runtime& runtime) {
-    const std::vector<Operand>& operands = runtime.current_program->operands;
-    std::uint32_t operator_index = runtime.next_operand + operands[runtime.next_operand].extent();
+    const std::vector<Operand>& operands = runtime.operands.program->operands;
+    std::uint32_t operator_index = runtime.operands.next + operands[runtime.operands.next].extent();
     char comparison = static_cast<char>(operands[operator_index].first);
     switch (comparison) {
     case '=':
     case '!': {
-        if (operator_index == runtime.next_operand + 1 && operator_index + 1 < runtime.operands_end) {
+        if (operator_index == runtime.operands.next + 1 && operator_index + 1 < runtime.operands.end) {
             std::optional<bool> equal =
-                equal_by_numbers(runtime, operands[runtime.next_operand], operands[operator_index + 1]);
+                equal_by_numbers(runtime, operands[runtime.operands.next], operands[operator_index + 1]);
             if (equal) {
-                runtime.next_operand = operator_index + 2;
+                runtime.operands.next = operator_index + 2;
                 return comparison == '=' ? *equal : !*equal;
             }
         }
         std::string left_storage, right_storage;
         char left_digits[24], right_digits[24];
         std::string_view left = compared_value(runtime, left_storage, left_digits);
-        runtime.next_operand += 1;
+        runtime.operands.next += 1;
         bool equal = left == compared_value(runtime, right_storage, right_digits);
         return comparison == '=' ? equal : !equal;
     }
     case '<':
     case '>': {
         double left = read_number(runtime);
-        runtime.next_operand += 1;
+        runtime.operands.next += 1;
         double right = read_number(runtime);
         return comparison == '<' ? left < right : left > right;
     }
     default: {
-        runtime.next_operand = operator_index + 1;
-        runtime.next_operand += operands[runtime.next_operand].extent();
+        runtime.operands.next = operator_index + 1;
+        runtime.operands.next += operands[runtime.operands.next].extent();
         return false;
     }
     }
@@ -124,18 +125,18 @@ bool compare_next(Runtime& runtime) {
 
 // A comparison that cannot change the outcome: passed over, its values not read.
 void skip_comparison(Runtime& runtime) {
-    const std::vector<Operand>& operands = runtime.current_program->operands;
-    runtime.next_operand += operands[runtime.next_operand].extent() + 1;
-    runtime.next_operand += operands[runtime.next_operand].extent();
+    const std::vector<Operand>& operands = runtime.operands.program->operands;
+    runtime.operands.next += operands[runtime.operands.next].extent() + 1;
+    runtime.operands.next += operands[runtime.operands.next].extent();
 }
 
 } // namespace
 
 void begin_record(Runtime& runtime, const DecodedProgram& program, const DecodedRecord& record) {
-    runtime.current_program = &program;
-    runtime.current_record = &record;
-    runtime.next_operand = record.first_operand;
-    runtime.operands_end = record.first_operand + record.operand_count;
+    runtime.operands.program = &program;
+    runtime.operands.record = &record;
+    runtime.operands.next = record.first_operand;
+    runtime.operands.end = record.first_operand + record.operand_count;
 }
 
 char read_operator(Runtime& runtime) {
@@ -144,20 +145,20 @@ char read_operator(Runtime& runtime) {
 }
 
 bool has_operands_left(const Runtime& runtime) {
-    return runtime.next_operand < runtime.operands_end;
+    return runtime.operands.next < runtime.operands.end;
 }
 
 VariableSlot read_output_variable(Runtime& runtime) {
     const Operand* operand = take_operand(runtime);
-    runtime.output_variable = operand ? operand->first : runtime.variables.intern("");
-    return runtime.output_variable;
+    runtime.operands.output_variable = operand ? operand->first : runtime.variables.intern("");
+    return runtime.operands.output_variable;
 }
 
 std::string_view read_value_view(Runtime& runtime, std::string& storage) {
     const Operand* operand = take_operand(runtime);
     if (operand == nullptr) return {};
     switch (operand->kind()) {
-    case Operand::Kind::literal: return runtime.current_program->literal(*operand);
+    case Operand::Kind::literal: return runtime.operands.program->literal(*operand);
     case Operand::Kind::variable:
         if (!is_computed_variable(operand->first)) return variable_text(runtime, operand->first);
         storage = computed_variable(runtime, operand->first);
@@ -169,27 +170,27 @@ std::string_view read_value_view(Runtime& runtime, std::string& storage) {
         return storage;
     case Operand::Kind::mark: break;
     }
-    runtime.operand_overruns += 1;
+    runtime.operands.overruns += 1;
     return {};
 }
 
 std::string* append_in_place(Runtime& runtime, VariableSlot slot) {
-    if (!runtime.value_shortcuts || is_computed_variable(slot) || is_acting_variable(slot) ||
+    if (!runtime.options.value_shortcuts || is_computed_variable(slot) || is_acting_variable(slot) ||
         !has_operands_left(runtime))
         return nullptr;
-    const std::vector<Operand>& operands = runtime.current_program->operands;
-    const Operand& value = operands[runtime.next_operand];
+    const std::vector<Operand>& operands = runtime.operands.program->operands;
+    const Operand& value = operands[runtime.operands.next];
     const Operand& first_item =
-        value.kind() == Operand::Kind::joined ? operands[runtime.next_operand + 1] : value;
+        value.kind() == Operand::Kind::joined ? operands[runtime.operands.next + 1] : value;
     if (first_item.kind() != Operand::Kind::variable || first_item.first != slot) return nullptr;
-    for (std::uint32_t i = runtime.next_operand + (value.kind() == Operand::Kind::joined ? 2 : 1);
-         i < runtime.operands_end; ++i)
+    for (std::uint32_t i = runtime.operands.next + (value.kind() == Operand::Kind::joined ? 2 : 1);
+         i < runtime.operands.end; ++i)
         if (operands[i].kind() == Operand::Kind::variable && operands[i].first == slot) return nullptr;
     variable_text(runtime, slot);
     std::string* text = &runtime.variables.text_to_change(slot);
-    runtime.next_operand += 1;
+    runtime.operands.next += 1;
     if (value.kind() == Operand::Kind::joined) {
-        runtime.next_operand += 1;
+        runtime.operands.next += 1;
         for (std::uint32_t i = 1; i < value.first; ++i) append_item(runtime, *take_operand(runtime), *text);
     }
     return text;
@@ -203,16 +204,16 @@ std::string read_value(Runtime& runtime) {
 }
 
 double read_number(Runtime& runtime) {
-    const Operand* operand = runtime.next_operand < runtime.operands_end
-                                 ? &runtime.current_program->operands[runtime.next_operand]
+    const Operand* operand = runtime.operands.next < runtime.operands.end
+                                 ? &runtime.operands.program->operands[runtime.operands.next]
                                  : nullptr;
     if (operand && operand->kind() == Operand::Kind::variable && !is_computed_variable(operand->first)) {
-        runtime.next_operand += 1;
+        runtime.operands.next += 1;
         return variable_number(runtime, operand->first);
     }
     if (operand && operand->kind() == Operand::Kind::literal) {
-        runtime.next_operand += 1;
-        return read_real_number(runtime.current_program->literal(*operand));
+        runtime.operands.next += 1;
+        return read_real_number(runtime.operands.program->literal(*operand));
     }
     std::string storage;
     return read_real_number(read_value_view(runtime, storage));

@@ -12,7 +12,7 @@ Runtime::Runtime(Desktop& desktop, std::string stream_bytes)
         variables.intern(std::to_string(number));
     script.decode(variables);
     // Unattended desktops name the record that asked in what they write.
-    desktop.follow_record_counter(&instruction_counter);
+    desktop.follow_record_counter(&reader.instruction_counter);
 }
 
 } // namespace korvex

@@ -40,14 +40,58 @@ private:
     int count = 0;
 };
 
-// What the main loop does after an instruction.
-enum Status : std::int32_t {
-    status_continue = 0,
-    status_unknown_opcode = -1,
-    status_input_dialog = 10,
-    status_editor_dialog = 11,
-    status_list_dialog = 12,
-    status_stop = 99,
+// The reader's place: the number of the last record read, counted from the start of the stream, and
+// the loops and calls open there.
+struct Reader {
+    std::int32_t instruction_counter = 0;
+    RecordStack loop_stack;
+    RecordStack return_stack;
+    // Room that moving the reader reuses for the loops open at the new place.
+    std::vector<std::int32_t> open_loops_scratch;
+};
+
+// The record being executed (the part behind a one-line if's condition, while that runs), the records
+// it belongs to, and the next of its operands that a handler reads.
+struct OperandCursor {
+    const DecodedProgram* program = nullptr;
+    const DecodedRecord* record = nullptr;
+    std::uint32_t next = 0;
+    std::uint32_t end = 0;
+    // A handler that asked for more operands than its record was decoded with (a fault of ours).
+    std::int32_t overruns = 0;
+    VariableSlot output_variable = 0;
+};
+
+// The random numbers' generator.
+struct RandomState {
+    std::int32_t reseed_countdown = 0;
+    std::uint32_t state = 0;
+    // Where the seed comes from; tests put a fixed clock here.
+    std::function<std::int64_t()> seed_clock = platform::calendar_seconds;
+};
+
+// What the script changed of the environment beyond the process's own.
+struct EnvironmentOverlay {
+    // Entries set with an empty value where no entry existed: found, reading "", but absent from the
+    // process environment (upper-cased names).
+    std::unordered_set<std::string> empty_names;
+};
+
+// What the host gave the run, and what it watches.
+struct HostPart {
+    std::string module_path;
+    std::string command_line;
+    // Where each executed record is written as a line; none unless KORVEX_TRACE asks for it.
+    Trace* trace = nullptr;
+    // The input, editor and list dialogs answered so far (a cancel counts), which the trace reports.
+    std::uint32_t dialogs_answered = 0;
+};
+
+// Switches that tests turn.
+struct TestOptions {
+    // Arithmetic results kept as numbers beside their texts, and appends made in place. Tests switch
+    // them off to check that the results are the same without them.
+    bool value_shortcuts = true;
 };
 
 struct Runtime {
@@ -57,48 +101,15 @@ struct Runtime {
     Desktop& desktop;
     VariableStore variables;
     ScriptIndex script;
-    // The reader's place: the number of the last record read, counted from the start of the stream.
-    std::int32_t instruction_counter = 0;
-
-    // The record being executed (the part behind a one-line if's condition, while that runs), the
-    // records it belongs to, and the next of its operands that a handler reads.
-    const DecodedProgram* current_program = nullptr;
-    const DecodedRecord* current_record = nullptr;
-    std::uint32_t next_operand = 0;
-    std::uint32_t operands_end = 0;
-    // A handler that asked for more operands than its record was decoded with (a fault of ours).
-    std::int32_t operand_overruns = 0;
-    VariableSlot output_variable = 0;
-    // Arithmetic results kept as numbers beside their texts, and appends made in place. Tests switch
-    // them off to check that the results are the same without them.
-    bool value_shortcuts = true;
-
-    RecordStack loop_stack;
-    RecordStack return_stack;
-    std::vector<std::int32_t> open_loops_scratch;
-
-    // Operands that a dialog instruction hands to the dialog run of the main loop.
-    std::string dialog_title;
-    std::string dialog_text;
-    std::string dialog_default;
-    std::int32_t editor_mode = 0;
-
-    std::int32_t reseed_countdown = 0;
-    std::uint32_t random_state = 0;
-    // Where the random numbers' seed comes from; tests put a fixed clock here.
-    std::function<std::int64_t()> random_seed_clock = platform::calendar_seconds;
-
-    // Environment entries set with an empty value where no entry existed: found, reading "", but
-    // absent from the process environment (upper-cased names).
-    std::unordered_set<std::string> empty_environment_names;
-
+    // The operands before the reader: the hot fields of both then share a cache line.
+    OperandCursor operands;
+    Reader reader;
+    RandomState random;
+    EnvironmentOverlay environment;
     // Where the lines of the files read last by line number start (R024).
-    LineIndex line_index;
-
-    std::string module_path;
-    std::string command_line;
-    // Where each executed record is written as a line; none unless KORVEX_TRACE asks for it.
-    Trace* trace = nullptr;
+    LineIndex lines;
+    HostPart host;
+    TestOptions options;
 };
 
 } // namespace korvex

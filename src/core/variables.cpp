@@ -139,7 +139,7 @@ void set_number_variable(Runtime& runtime, VariableSlot slot, double value) {
     // same number; other values are kept only as the text they are written as.
     constexpr double exact_limit = 9007199254740992.0;
     bool exact = value >= -exact_limit && value <= exact_limit && value == std::trunc(value);
-    if (exact && !is_acting_variable(slot) && runtime.value_shortcuts)
+    if (exact && !is_acting_variable(slot) && runtime.options.value_shortcuts)
         runtime.variables.store_number(slot, value);
     else
         set_variable(runtime, slot, format_number(value));

@@ -163,8 +163,11 @@ void decode_into(DecodedProgram& program, std::size_t index, std::string_view te
         RecordDecoder decoder(program, text, variables, stable_names);
         std::string_view rest = decoder.decode(operand_layout(record.opcode));
         record.operand_count = static_cast<std::uint32_t>(program.operands.size()) - record.first_operand;
-        if (is_block_opcode(record.opcode)) record.target = record.second_target = DecodedRecord::unresolved;
-        if (record.opcode == Opcode::R0IF) record.target = static_cast<std::int32_t>(program.records.size());
+        if (is_block_opcode(record.opcode)) {
+            record.set_branch_end(DecodedRecord::unresolved);
+            record.set_block_end(DecodedRecord::unresolved);
+        }
+        if (record.opcode == Opcode::R0IF) record.set_embedded_record(program.records.size());
         program.records[index] = record;
         if (record.opcode != Opcode::R0IF) return;
         index = program.records.size();
@@ -183,7 +186,8 @@ std::uint32_t decode_record(DecodedProgram& program, std::string_view text, Vari
     for (std::size_t i = first; i < program.records.size(); ++i) {
         DecodedRecord& record = program.records[i];
         if ((record.opcode == Opcode::R004 || record.opcode == Opcode::R005) && labels != nullptr)
-            record.target = labels->label_record(program.literal(program.operands[record.first_operand]));
+            record.set_jump_target(
+                labels->label_record(program.literal(program.operands[record.first_operand])));
     }
     return first;
 }
@@ -215,7 +219,7 @@ void ScriptIndex::decode(VariableStore& variables) {
             labels.emplace(program.literal(program.operands[record(number).first_operand]), number);
     for (DecodedRecord& record : program.records)
         if (record.opcode == Opcode::R004 || record.opcode == Opcode::R005)
-            record.target = label_record(program.literal(program.operands[record.first_operand]));
+            record.set_jump_target(label_record(program.literal(program.operands[record.first_operand])));
 
     index_loops();
     resolve_blocks();
@@ -253,7 +257,7 @@ void ScriptIndex::index_loops() {
         } else if (record.opcode == Opcode::RUNT) {
             node = loop_nodes[static_cast<std::size_t>(node)].parent;
         }
-        if (is_arrival(record.opcode)) record.second_target = node;
+        if (is_arrival(record.opcode)) record.set_loops_here(node);
     }
 }
 
@@ -261,7 +265,7 @@ void ScriptIndex::open_loops(std::int32_t number, std::vector<std::int32_t>& loo
     loops.clear();
     number = std::clamp(number, 0, record_count());
     if (number > 0 && is_arrival(record(number).opcode)) {
-        for (std::int32_t node = record(number).second_target; node != 0;
+        for (std::int32_t node = record(number).loops_here(); node != 0;
              node = loop_nodes[static_cast<std::size_t>(node)].parent)
             loops.push_back(loop_nodes[static_cast<std::size_t>(node)].record);
         std::reverse(loops.begin(), loops.end());
@@ -289,7 +293,10 @@ void ScriptIndex::resolve_blocks() {
     std::vector<Waiting> waiting_for_branch, waiting_for_end;
     auto resolve = [](std::vector<Waiting>& waiting, std::int64_t level, std::int32_t number, bool branch) {
         while (!waiting.empty() && waiting.back().level == level) {
-            (branch ? waiting.back().record->target : waiting.back().record->second_target) = number;
+            if (branch)
+                waiting.back().record->set_branch_end(number);
+            else
+                waiting.back().record->set_block_end(number);
             waiting.pop_back();
         }
     };
@@ -308,9 +315,10 @@ void ScriptIndex::resolve_blocks() {
         }
         // A skip starts behind a block record, or behind a one-line if that ends in one.
         DecodedRecord* last = &program.records[static_cast<std::size_t>(number - 1)];
-        while (last->opcode == Opcode::R0IF) last = &program.records[static_cast<std::size_t>(last->target)];
+        while (last->opcode == Opcode::R0IF) last = &program.records[last->embedded_record()];
         if (!is_block_opcode(last->opcode)) continue;
-        last->target = last->second_target = 0;
+        last->set_branch_end(0);
+        last->set_block_end(0);
         if (last->opcode != Opcode::RXEL) waiting_for_branch.push_back({level, last});
         if (last->opcode != Opcode::RXIF) waiting_for_end.push_back({level, last});
     }

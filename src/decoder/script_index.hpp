@@ -44,18 +44,42 @@ struct Operand {
     std::uint32_t extent() const { return length == joined_code ? first + 1 : 1; }
 };
 
-// A record's opcode and where its operands are. target and second_target hold what the opcode needs:
-// the record of a jump's label, the embedded record of a one-line if, the record where a skipped
-// branch or block ends (0: the stream ends first; unresolved: found by reading forward when needed);
-// labels, calls and one-line ifs, where jumps and returns arrive, keep the loops open at them.
+// A record's opcode, where its operands are, and the two facts the decoder found for its opcode, each
+// read and set under its own name:
+//   R004, R005        jump_target(): the record of the label (0: no such label)
+//   R0IF              embedded_record(): the index of the record behind the condition in the same program
+//   RXIF, RXIE        branch_end(): where the skip of a false branch stops (the next else-if, else or
+//                     end-if of the same depth)
+//   RXIE, RXEL        block_end(): the block's end-if, where a branch that ran to its end goes
+//   RLBL, R005, R0IF  loops_here(): the loops open there, where jumps and returns arrive (a node of the
+//                     script's loop tree; 0: none)
+// A branch or block end is 0 when the stream ends first, and unresolved in a record decoded outside
+// the script, which finds it by reading forward when needed.
 struct DecodedRecord {
     static constexpr std::int32_t unresolved = -1;
     std::uint32_t first_operand = 0;
     std::uint32_t operand_count = 0;
-    std::int32_t target = 0;
-    std::int32_t second_target = 0;
     Opcode opcode = Opcode::unknown;
+
+    std::int32_t jump_target() const { return first_fact; }
+    std::size_t embedded_record() const { return static_cast<std::size_t>(first_fact); }
+    std::int32_t branch_end() const { return first_fact; }
+    std::int32_t block_end() const { return second_fact; }
+    std::int32_t loops_here() const { return second_fact; }
+
+    void set_jump_target(std::int32_t record) { first_fact = record; }
+    void set_embedded_record(std::size_t index) { first_fact = static_cast<std::int32_t>(index); }
+    void set_branch_end(std::int32_t record) { first_fact = record; }
+    void set_block_end(std::int32_t record) { second_fact = record; }
+    void set_loops_here(std::int32_t node) { second_fact = node; }
+
+private:
+    // No opcode has more than two facts, and an opcode's two sit in different fields: the facts of all
+    // opcodes share these two, keeping the record at 20 bytes (a million records decode into little).
+    std::int32_t first_fact = 0;
+    std::int32_t second_fact = 0;
 };
+static_assert(sizeof(DecodedRecord) == 20, "a decoded record stays 20 bytes");
 
 // Records decoded over one run of bytes: the stream, or a record handed to the executor directly.
 struct DecodedProgram {

@@ -1,6 +1,5 @@
-// The input, editor and list instructions and the dialog runs the main loop performs for them.
-// The instructions only keep their operands in the runtime; the runs show the dialog on the desktop
-// and store the answer, or the empty text when the user cancelled, into the output variable.
+// The input, editor and list instructions: each reads its operands, shows its dialog on the desktop
+// and stores the answer, or the empty text when the user cancelled, into the output variable.
 #include <optional>
 
 #include "base/numbers.hpp"
@@ -50,67 +49,52 @@ std::vector<std::string> list_items(std::string_view text) {
     }
 }
 
-// R008: input box.
-std::int32_t handle_input_box(Runtime& runtime) {
-    read_output_variable(runtime);
-    runtime.dialog_title = read_value(runtime);
-    runtime.dialog_text = read_value(runtime);
-    runtime.dialog_default = read_value(runtime);
-    return status_input_dialog;
-}
-
-// R032: text editor.
-std::int32_t handle_editor(Runtime& runtime) {
-    read_output_variable(runtime);
-    runtime.dialog_title = read_value(runtime);
-    runtime.dialog_text = read_value(runtime);
-    runtime.dialog_default = editor_mode_text(read_value(runtime));
-    runtime.editor_mode = read_whole_number(runtime.dialog_default);
-    return status_editor_dialog;
-}
-
-// R031: list selection.
-std::int32_t handle_list_box(Runtime& runtime) {
-    read_output_variable(runtime);
-    runtime.dialog_title = read_value(runtime);
-    runtime.dialog_text = read_value(runtime);
-    return status_list_dialog;
-}
-
 namespace {
 
 // A cancelled or closed dialog stores the empty text, so a script cannot tell it from an empty answer.
 void store_answer(Runtime& runtime, std::optional<std::string> answer) {
-    set_variable(runtime, runtime.output_variable, std::move(answer).value_or(""));
+    ++runtime.host.dialogs_answered;
+    set_variable(runtime, runtime.operands.output_variable, std::move(answer).value_or(""));
 }
 
 } // namespace
 
-void run_input_dialog(Runtime& runtime) {
-    store_answer(runtime, runtime.desktop.run_input_dialog(runtime.dialog_title, runtime.dialog_text,
-                                                           runtime.dialog_default));
+// R008: input box.
+Step handle_input_box(Runtime& runtime) {
+    read_output_variable(runtime);
+    std::string title = read_value(runtime);
+    std::string prompt = read_value(runtime);
+    std::string default_text = read_value(runtime);
+    store_answer(runtime, runtime.desktop.run_input_dialog(title, prompt, default_text));
+    return Step::next;
 }
 
-void run_editor_dialog(Runtime& runtime) {
-    runtime.dialog_text = with_crlf_line_ends(runtime.dialog_text);
+// R032: text editor.
+Step handle_editor(Runtime& runtime) {
+    read_output_variable(runtime);
     EditorDialog dialog;
-    dialog.title = runtime.dialog_title;
-    dialog.content = runtime.dialog_text;
-    dialog.mode = runtime.editor_mode == 1 ? EditorMode::read_only : EditorMode::editable;
+    dialog.title = read_value(runtime);
+    dialog.content = with_crlf_line_ends(read_value(runtime));
+    dialog.mode = read_whole_number(editor_mode_text(read_value(runtime))) == 1 ? EditorMode::read_only
+                                                                                : EditorMode::editable;
     dialog.width = read_whole_number(get_variable(runtime, SystemVariable::editor_width));
     dialog.height = read_whole_number(get_variable(runtime, SystemVariable::editor_height));
     std::optional<std::string> answer = runtime.desktop.run_editor_dialog(dialog);
     if (answer) answer = without_carriage_returns(*answer);
     store_answer(runtime, std::move(answer));
+    return Step::next;
 }
 
-void run_list_dialog(Runtime& runtime) {
+// R031: list selection.
+Step handle_list_box(Runtime& runtime) {
+    read_output_variable(runtime);
     ListDialog dialog;
-    dialog.title = runtime.dialog_title;
-    dialog.items = list_items(runtime.dialog_text);
+    dialog.title = read_value(runtime);
+    dialog.items = list_items(read_value(runtime));
     dialog.width = read_whole_number(get_variable(runtime, SystemVariable::list_width));
     dialog.height = read_whole_number(get_variable(runtime, SystemVariable::list_height));
     store_answer(runtime, runtime.desktop.run_list_dialog(dialog));
+    return Step::next;
 }
 
 } // namespace korvex

@@ -13,11 +13,6 @@ namespace korvex {
 
 struct Runtime;
 
-// The dialog instructions only prepare their dialog; the main loop runs it.
-void run_input_dialog(Runtime& runtime);
-void run_editor_dialog(Runtime& runtime);
-void run_list_dialog(Runtime& runtime);
-
 // The editor's mode operand: "EDITABLE" gives "0" and "READONLY" gives "1" (blanks at both ends
 // removed, any case); any other text comes back in capitals, to be read as a number.
 std::string editor_mode_text(std::string_view mode);

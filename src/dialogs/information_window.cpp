@@ -10,14 +10,14 @@
 namespace korvex {
 
 // R038: information window.
-std::int32_t handle_info_window(Runtime& runtime) {
+Step handle_info_window(Runtime& runtime) {
     std::string text = read_value(runtime);
     std::string mode = read_value(runtime);
     int width = read_whole_number(get_variable(runtime, SystemVariable::information_width));
     int height = read_whole_number(get_variable(runtime, SystemVariable::information_height));
     runtime.desktop.place_info_window(text, width, height);
     set_variable(runtime, SystemVariable::information_mode, is_hide_word(mode) ? "-1" : "0");
-    return status_continue;
+    return Step::next;
 }
 
 } // namespace korvex

@@ -20,26 +20,26 @@ std::uint32_t button_set_style(std::string_view button_set) {
 } // namespace
 
 // R007: message box with a button set.
-std::int32_t handle_message_box(Runtime& runtime) {
+Step handle_message_box(Runtime& runtime) {
     std::string title = read_value(runtime);
     std::string text = read_value(runtime);
     std::uint32_t style = button_set_style(read_value(runtime)) | message_box_style::set_foreground;
     int code = runtime.desktop.message_box(text, title, style);
     set_variable(runtime, SystemVariable::result, whole_number_text(code));
-    return status_continue;
+    return Step::next;
 }
 
 // R027: information notice.
-std::int32_t handle_notice(Runtime& runtime) {
+Step handle_notice(Runtime& runtime) {
     std::string text = read_value(runtime);
     runtime.desktop.message_box(text, get_variable(runtime, SystemVariable::notice_title),
                                 message_box_style::ok | message_box_style::icon_information |
                                     message_box_style::set_foreground);
-    return status_continue;
+    return Step::next;
 }
 
 // R028: yes/no confirmation.
-std::int32_t handle_confirmation(Runtime& runtime) {
+Step handle_confirmation(Runtime& runtime) {
     VariableSlot name = read_output_variable(runtime);
     std::string title = get_variable(runtime, SystemVariable::confirmation_title);
     std::string text = read_value(runtime);
@@ -47,7 +47,7 @@ std::int32_t handle_confirmation(Runtime& runtime) {
                                            message_box_style::yes_no | message_box_style::icon_question |
                                                message_box_style::set_foreground);
     set_variable(runtime, name, code == button_code::yes ? "0" : "-1");
-    return status_continue;
+    return Step::next;
 }
 
 } // namespace korvex

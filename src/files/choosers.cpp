@@ -53,9 +53,9 @@ std::vector<FileFilter> filter_pairs(std::string_view text) {
 
 // R022, R023: open-file and save-file choosers. Variable 15 (open) or 16 (save) switches on multiple
 // selection with any text but "-1", read afresh every time.
-std::int32_t handle_file_chooser(Runtime& runtime) {
+Step handle_file_chooser(Runtime& runtime) {
     VariableSlot output = read_output_variable(runtime);
-    bool save = runtime.current_record->opcode == Opcode::R023;
+    bool save = runtime.operands.record->opcode == Opcode::R023;
     FileChooser chooser;
     chooser.kind = save ? FileChooserKind::save : FileChooserKind::open;
     chooser.title = read_value(runtime);
@@ -67,12 +67,12 @@ std::int32_t handle_file_chooser(Runtime& runtime) {
     std::optional<ChosenFiles> chosen = runtime.desktop.run_file_chooser(chooser);
     report_result(runtime, chosen.has_value());
     set_variable(runtime, output, chosen ? joined(*chosen) : std::string());
-    return status_continue;
+    return Step::next;
 }
 
 // R037: folder chooser. Cancelling is no failure here: it gives the empty path and "0". An item
 // without a file-system path, or a chooser that could not be shown, gives the empty path and "-1".
-std::int32_t handle_folder_chooser(Runtime& runtime) {
+Step handle_folder_chooser(Runtime& runtime) {
     VariableSlot output = read_output_variable(runtime);
     std::string title = read_value(runtime);
     std::string initial_folder = read_value(runtime);
@@ -80,7 +80,7 @@ std::int32_t handle_folder_chooser(Runtime& runtime) {
     bool chosen = choice.outcome == FolderOutcome::chosen;
     set_variable(runtime, output, chosen ? std::move(choice.path) : std::string());
     report_result(runtime, chosen || choice.outcome == FolderOutcome::cancelled);
-    return status_continue;
+    return Step::next;
 }
 
 } // namespace korvex

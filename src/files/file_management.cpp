@@ -80,29 +80,29 @@ bool add_attribute(const std::string& path, std::uint32_t bit) {
 } // namespace
 
 // R017: deletes a file.
-std::int32_t handle_delete_file(Runtime& runtime) {
+Step handle_delete_file(Runtime& runtime) {
     report_result(runtime, platform::delete_file(read_value(runtime)));
-    return status_continue;
+    return Step::next;
 }
 
 // R018: renames or moves a file.
-std::int32_t handle_rename_file(Runtime& runtime) {
+Step handle_rename_file(Runtime& runtime) {
     std::string old_path = read_value(runtime);
     std::string new_path = read_value(runtime);
     report_result(runtime, platform::rename_file(old_path, new_path));
-    return status_continue;
+    return Step::next;
 }
 
 // R026: copies a file.
-std::int32_t handle_copy_file(Runtime& runtime) {
+Step handle_copy_file(Runtime& runtime) {
     std::string source_path = read_value(runtime);
     std::string destination_path = read_value(runtime);
     report_result(runtime, copy_file(source_path, destination_path));
-    return status_continue;
+    return Step::next;
 }
 
 // R039: tests a file attribute.
-std::int32_t handle_test_attribute(Runtime& runtime) {
+Step handle_test_attribute(Runtime& runtime) {
     VariableSlot name = read_output_variable(runtime);
     std::string path = read_value(runtime);
     std::optional<std::uint32_t> bit = attribute_bit(read_value(runtime));
@@ -110,15 +110,15 @@ std::int32_t handle_test_attribute(Runtime& runtime) {
     // Stored twice as the instruction always did: the variable may act when written.
     set_variable(runtime, name, "-1");
     if (bit && word && (*word & *bit) != 0) set_variable(runtime, name, "0");
-    return status_continue;
+    return Step::next;
 }
 
 // R040: sets a file attribute.
-std::int32_t handle_set_attribute(Runtime& runtime) {
+Step handle_set_attribute(Runtime& runtime) {
     std::string path = read_value(runtime);
     std::optional<std::uint32_t> bit = attribute_bit(read_value(runtime));
     report_result(runtime, bit && add_attribute(path, *bit));
-    return status_continue;
+    return Step::next;
 }
 
 } // namespace korvex

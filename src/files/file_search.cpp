@@ -110,21 +110,21 @@ private:
 } // namespace
 
 // R034: file search.
-std::int32_t handle_file_search(Runtime& runtime) {
+Step handle_file_search(Runtime& runtime) {
     VariableSlot name = read_output_variable(runtime);
     std::string pattern(trim_blanks(read_value(runtime)));
     std::int64_t depth = read_whole_number(trim_blanks(read_value(runtime)));
     platform::DirectoryMark found; // where the search found the current directory
     if (pattern.empty() || !found.is_valid()) {
         report_result(runtime, false);
-        return status_continue;
+        return Step::next;
     }
     auto separator = std::find_if(pattern.rbegin(), pattern.rend(), platform::is_directory_separator);
     if (separator != pattern.rend()) {
         std::size_t directory_length = static_cast<std::size_t>(pattern.rend() - separator);
         if (!platform::change_directory(pattern.substr(0, directory_length))) {
             report_result(runtime, false);
-            return status_continue;
+            return Step::next;
         }
         pattern.erase(0, directory_length);
     }
@@ -140,7 +140,7 @@ std::int32_t handle_file_search(Runtime& runtime) {
     if (!platform::change_directory(get_variable(runtime, SystemVariable::current_directory)))
         found.return_to();
     report_result(runtime, list.has_value());
-    return status_continue;
+    return Step::next;
 }
 
 } // namespace korvex

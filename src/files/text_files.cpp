@@ -205,29 +205,29 @@ std::string with_line_ends(std::string_view text) {
 } // namespace
 
 // R019: tests whether a file can be read.
-std::int32_t handle_test_file(Runtime& runtime) {
+Step handle_test_file(Runtime& runtime) {
     VariableSlot name = read_output_variable(runtime);
     std::string path = read_value(runtime);
     DataFile file;
     set_variable(runtime, name, result_text(file.open(path, FileAccess::read)));
-    return status_continue;
+    return Step::next;
 }
 
 // R021: creates or empties a file.
-std::int32_t handle_create_file(Runtime& runtime) {
+Step handle_create_file(Runtime& runtime) {
     std::string path = read_value(runtime);
     DataFile file;
     bool created = file.open(path, FileAccess::create);
     report_result(runtime, created && file.close());
-    return status_continue;
+    return Step::next;
 }
 
 // R024: reads a line or the whole file.
-std::int32_t handle_read_line(Runtime& runtime) {
+Step handle_read_line(Runtime& runtime) {
     VariableSlot name = read_output_variable(runtime);
     std::string path = read_value(runtime);
     std::int64_t line_number = read_whole_number(read_value(runtime));
-    ReadOutcome outcome = read_from_file(runtime.line_index, path, line_number);
+    ReadOutcome outcome = read_from_file(runtime.lines, path, line_number);
     switch (outcome.kind) {
     case ReadKind::text: // the result variable first, so that [0] as output ends holding the line
         report_result(runtime, true);
@@ -240,22 +240,22 @@ std::int32_t handle_read_line(Runtime& runtime) {
     case ReadKind::unreadable:
     case ReadKind::needs_file: report_result(runtime, false); break;
     }
-    return status_continue;
+    return Step::next;
 }
 
 // R025: appends a line.
-std::int32_t handle_append_line(Runtime& runtime) {
+Step handle_append_line(Runtime& runtime) {
     std::string path = read_value(runtime);
     std::string text = read_value(runtime);
     DataFile file;
     bool appended = file.open(path, FileAccess::append) && file.write(with_line_ends(text));
     bool closed = file.is_open() && file.close();
     report_result(runtime, appended && closed);
-    return status_continue;
+    return Step::next;
 }
 
 // R035: file size.
-std::int32_t handle_file_size(Runtime& runtime) {
+Step handle_file_size(Runtime& runtime) {
     VariableSlot name = read_output_variable(runtime);
     std::string path(trim_blanks(read_value(runtime)));
     DataFile file;
@@ -263,7 +263,7 @@ std::int32_t handle_file_size(Runtime& runtime) {
     if (file.open(path, FileAccess::read)) size = file.size();
     // Sizes of 2 GiB and more are given in full rather than cut to 32 bits.
     set_variable(runtime, name, size ? whole_number_text(*size) : "-1");
-    return status_continue;
+    return Step::next;
 }
 
 } // namespace korvex

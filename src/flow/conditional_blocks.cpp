@@ -12,15 +12,17 @@ namespace {
 // A record decoded outside the script (a record given to the executor directly) finds its way by
 // reading forward from the reader's place.
 std::int32_t branch_target(const Runtime& runtime) {
-    std::int32_t target = runtime.current_record->target;
-    return target != DecodedRecord::unresolved ? target
-                                               : runtime.script.branch_after(runtime.instruction_counter);
+    std::int32_t target = runtime.operands.record->branch_end();
+    return target != DecodedRecord::unresolved
+               ? target
+               : runtime.script.branch_after(runtime.reader.instruction_counter);
 }
 
 std::int32_t block_end_target(const Runtime& runtime, const DecodedRecord& record) {
-    std::int32_t target = record.second_target;
-    return target != DecodedRecord::unresolved ? target
-                                               : runtime.script.block_end_after(runtime.instruction_counter);
+    std::int32_t target = record.block_end();
+    return target != DecodedRecord::unresolved
+               ? target
+               : runtime.script.block_end_after(runtime.reader.instruction_counter);
 }
 
 // After a false if: stops behind the first else at depth 0, the first true else-if at depth 0, or the
@@ -33,41 +35,41 @@ void skip_false_branch(Runtime& runtime) {
         if (record.opcode != Opcode::RXIE) return;
         begin_record(runtime, runtime.script.decoded(), record);
         if (evaluate_condition(runtime)) return;
-        stop = record.target;
+        stop = record.branch_end();
     }
 }
 
 } // namespace
 
 // RLBL: a label: no effect.
-std::int32_t handle_label(Runtime&) {
-    return status_continue;
+Step handle_label(Runtime&) {
+    return Step::next;
 }
 
 // RXEI: end-if reached in the ordinary flow: no effect.
-std::int32_t handle_end_if(Runtime&) {
-    return status_continue;
+Step handle_end_if(Runtime&) {
+    return Step::next;
 }
 
 // R0IF, RXIF: the one-line if and the if.
-std::int32_t handle_if(Runtime& runtime) {
-    const DecodedRecord& record = *runtime.current_record;
+Step handle_if(Runtime& runtime) {
+    const DecodedRecord& record = *runtime.operands.record;
     bool condition = evaluate_condition(runtime);
     if (record.opcode == Opcode::RXIF) {
         if (!condition) skip_false_branch(runtime);
-        return status_continue;
+        return Step::next;
     }
-    if (!condition) return status_continue;
+    if (!condition) return Step::next;
     // The one-line if: the record behind the condition runs as an instruction of its own.
-    const DecodedProgram& program = *runtime.current_program;
-    begin_record(runtime, program, program.records[static_cast<std::size_t>(record.target)]);
-    return status_dispatch_again;
+    const DecodedProgram& program = *runtime.operands.program;
+    begin_record(runtime, program, program.records[record.embedded_record()]);
+    return Step::run_embedded;
 }
 
 // RXEL, RXIE: else and else-if reached in the ordinary flow.
-std::int32_t handle_else(Runtime& runtime) {
-    go_to_record(runtime, block_end_target(runtime, *runtime.current_record));
-    return status_continue;
+Step handle_else(Runtime& runtime) {
+    go_to_record(runtime, block_end_target(runtime, *runtime.operands.record));
+    return Step::next;
 }
 
 } // namespace korvex

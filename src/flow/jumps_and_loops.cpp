@@ -12,56 +12,56 @@ namespace {
 // Places the reader behind record `number` with the loops open there.
 void go_to_record_with_its_loops(Runtime& runtime, std::int32_t number) {
     go_to_record(runtime, number);
-    runtime.script.open_loops(number, runtime.open_loops_scratch);
-    runtime.loop_stack.clear();
-    for (std::int32_t repeat : runtime.open_loops_scratch) runtime.loop_stack.push(repeat);
+    runtime.script.open_loops(number, runtime.reader.open_loops_scratch);
+    runtime.reader.loop_stack.clear();
+    for (std::int32_t repeat : runtime.reader.open_loops_scratch) runtime.reader.loop_stack.push(repeat);
 }
 
 } // namespace
 
 // R004: jumps to the first label of that name; the script ends when there is none.
-std::int32_t handle_jump(Runtime& runtime) {
-    go_to_record_with_its_loops(runtime, runtime.current_record->target);
-    return status_continue;
+Step handle_jump(Runtime& runtime) {
+    go_to_record_with_its_loops(runtime, runtime.operands.record->jump_target());
+    return Step::next;
 }
 
 // R005: calls a label as a subroutine; the return comes back behind the calling record.
-std::int32_t handle_call(Runtime& runtime) {
-    runtime.return_stack.push(runtime.instruction_counter);
-    go_to_record_with_its_loops(runtime, runtime.current_record->target);
-    return status_continue;
+Step handle_call(Runtime& runtime) {
+    runtime.reader.return_stack.push(runtime.reader.instruction_counter);
+    go_to_record_with_its_loops(runtime, runtime.operands.record->jump_target());
+    return Step::next;
 }
 
 // R006: returns from a subroutine.
-std::int32_t handle_return(Runtime& runtime) {
-    if (runtime.return_stack.empty()) return status_continue;
-    std::int32_t target = runtime.return_stack.top();
-    runtime.return_stack.pop();
+Step handle_return(Runtime& runtime) {
+    if (runtime.reader.return_stack.empty()) return Step::next;
+    std::int32_t target = runtime.reader.return_stack.top();
+    runtime.reader.return_stack.pop();
     // At least the first record is read again, even for a call recorded before any record.
     go_to_record_with_its_loops(runtime, std::max(target, 1));
-    return status_continue;
+    return Step::next;
 }
 
 // RRPT: repeat: opens a loop.
-std::int32_t handle_repeat(Runtime& runtime) {
-    runtime.loop_stack.push(runtime.instruction_counter);
-    return status_continue;
+Step handle_repeat(Runtime& runtime) {
+    runtime.reader.loop_stack.push(runtime.reader.instruction_counter);
+    return Step::next;
 }
 
 // RUNT: until: closes a loop, or goes back behind its repeat without touching either stack.
-std::int32_t handle_until(Runtime& runtime) {
-    if (runtime.loop_stack.empty()) return status_continue;
+Step handle_until(Runtime& runtime) {
+    if (runtime.reader.loop_stack.empty()) return Step::next;
     if (evaluate_condition(runtime)) {
-        runtime.loop_stack.pop();
-        return status_continue;
+        runtime.reader.loop_stack.pop();
+        return Step::next;
     }
-    go_to_record(runtime, std::max(runtime.loop_stack.top(), 1));
-    return status_continue;
+    go_to_record(runtime, std::max(runtime.reader.loop_stack.top(), 1));
+    return Step::next;
 }
 
 // R009: end of the script.
-std::int32_t handle_end(Runtime&) {
-    return status_stop;
+Step handle_end(Runtime&) {
+    return Step::stop;
 }
 
 } // namespace korvex

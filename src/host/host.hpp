@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/handlers.hpp"
+
 namespace korvex {
 
 struct Runtime;
@@ -32,8 +34,24 @@ int run_program(const ProgramStart& start);
 // Gives variables 0 to 30 their start values, in their start-up order.
 void init_system_variables(Runtime& runtime);
 
+// Looks at a run record by record: the trace, and the guard of the executor fuzzer.
+class RecordWatcher {
+public:
+    // Before record `number` runs; false stops the run there, the record not run.
+    virtual bool before(const Runtime& runtime, std::int32_t number) = 0;
+    // After the record ran with this step; false stops the run.
+    virtual bool after(const Runtime& runtime, Step step) = 0;
+    // The script ended in the middle of the record: a jump to a missing label, a skip past the end.
+    virtual void ended_in_record(const Runtime& runtime) = 0;
+
+protected:
+    ~RecordWatcher() = default;
+};
+
 // Executes records until the end instruction, a failed version check or the end of the stream, or
-// until record_limit records have run (tests bound a run so).
+// until record_limit records have run (tests bound a run so); the runtime's trace, if any, watches.
 void run_main_loop(Runtime& runtime, std::int64_t record_limit = -1);
+// The same, watched by `watcher` instead.
+void run_main_loop(Runtime& runtime, std::int64_t record_limit, RecordWatcher& watcher);
 
 } // namespace korvex

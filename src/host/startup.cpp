@@ -82,13 +82,13 @@ int run_within_memory(const ProgramStart& start) {
     // The stream moves into the runtime: start-up never holds it twice.
     auto runtime = std::make_unique<Runtime>(desktop, std::move(*stream));
     stream.reset();
-    runtime->module_path = platform::own_executable_path();
-    runtime->command_line = start.command_line;
-    runtime->trace = trace.trace.get();
+    runtime->host.module_path = platform::own_executable_path();
+    runtime->host.command_line = start.command_line;
+    runtime->host.trace = trace.trace.get();
     try {
         init_system_variables(*runtime); // writes the start-up lines of a transcript
         run_main_loop(*runtime);
-        if (runtime->trace) runtime->trace->finish();
+        if (runtime->host.trace) runtime->host.trace->finish();
         desktop.finish_run();
     } catch (const AnswerDoesNotFit& misfit) {
         tell_failure(misfit.message + "; the program stops");

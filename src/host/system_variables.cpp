@@ -18,9 +18,9 @@ void give_start_value(Runtime& runtime, VariableSlot slot, SystemStart start) {
     switch (start) {
     case SystemStart::none: break;
     case SystemStart::empty: runtime.variables.declare(slot); break;
-    case SystemStart::command_line: set_variable(runtime, slot, runtime.command_line); break;
+    case SystemStart::command_line: set_variable(runtime, slot, runtime.host.command_line); break;
     case SystemStart::current_directory: set_variable(runtime, slot, platform::current_directory()); break;
-    case SystemStart::program_path: set_variable(runtime, slot, runtime.module_path); break;
+    case SystemStart::program_path: set_variable(runtime, slot, runtime.host.module_path); break;
     case SystemStart::windows_folder:
         set_variable(runtime, slot, platform::environment_variable("windir").value_or(""));
         break;

@@ -16,7 +16,7 @@ namespace {
 
 // The variable a record writes its result to, for the records that name one first.
 std::optional<VariableSlot> output_of(const Runtime& runtime) {
-    const DecodedRecord* record = runtime.current_record;
+    const DecodedRecord* record = runtime.operands.record;
     if (record == nullptr || record->operand_count == 0) return std::nullopt;
     switch (operand_layout(record->opcode).shape) {
     case OperandShape::output_then_values:
@@ -24,7 +24,7 @@ std::optional<VariableSlot> output_of(const Runtime& runtime) {
     case OperandShape::arithmetic: break;
     default: return std::nullopt;
     }
-    const Operand& operand = runtime.current_program->operands[record->first_operand];
+    const Operand& operand = runtime.operands.program->operands[record->first_operand];
     if (operand.kind() != Operand::Kind::variable) return std::nullopt;
     return operand.first;
 }
@@ -34,6 +34,13 @@ std::string value_of(const VariableStore& store, VariableSlot slot) {
     if (store.holds_text(slot)) return std::string(store.text(slot));
     if (store.holds_number(slot)) return format_number(store.number(slot));
     return std::string();
+}
+
+// Whether a move went back behind the repeat of the innermost open loop, which only an until does: a
+// jump arrives at a label, a return at a call, a skip at an else-if, else or end-if.
+bool goes_back_to_its_loop(const Runtime& runtime) {
+    const Reader& reader = runtime.reader;
+    return !reader.loop_stack.empty() && reader.loop_stack.top() == reader.instruction_counter;
 }
 
 std::string name_of(const Runtime& runtime, VariableSlot slot) {
@@ -73,7 +80,7 @@ void Trace::lost() {
     throw OutputLost{"cannot write the trace " + name + ": " + reason};
 }
 
-void Trace::before(const Runtime& runtime, std::int32_t record_number) {
+bool Trace::before(const Runtime& runtime, std::int32_t record_number) {
     number = record_number;
     std::string_view text = runtime.script.record_text(record_number);
     line = "#" + whole_number_text(record_number) + " ";
@@ -82,16 +89,17 @@ void Trace::before(const Runtime& runtime, std::int32_t record_number) {
     line += listing_line_of(text.substr(0, shown_length));
     if (text.size() > shown_length) line += "... (" + whole_number_text(text.size()) + " bytes)";
     result_before = value_of(runtime.variables, 0);
-    loops_before = runtime.loop_stack.size();
-    returns_before = runtime.return_stack.size();
+    loops_before = runtime.reader.loop_stack.size();
+    returns_before = runtime.reader.return_stack.size();
+    dialogs_before = runtime.host.dialogs_answered;
+    return true;
 }
 
-void Trace::after(const Runtime& runtime, std::int32_t status) {
+bool Trace::after(const Runtime& runtime, Step step) {
     std::string effects;
     auto add = [&](const std::string& effect) { effects += (effects.empty() ? " | " : "; ") + effect; };
-    if (status == status_unknown_opcode) add("unknown, skipped");
-    if (status == status_input_dialog || status == status_editor_dialog || status == status_list_dialog)
-        add("dialog answered");
+    if (step == Step::unknown_opcode) add("unknown, skipped");
+    if (runtime.host.dialogs_answered != dialogs_before) add("dialog answered");
     const VariableStore& store = runtime.variables;
     const std::optional<VariableSlot> output = output_of(runtime);
     if (output && *output != 0)
@@ -99,24 +107,23 @@ void Trace::after(const Runtime& runtime, std::int32_t status) {
             (is_computed_variable(*output) ? " stored" : "=" + traced_text(value_of(store, *output))));
     std::string result = value_of(store, 0);
     // A message box's answer is shown even when it equals the result before.
-    const bool answers = runtime.current_record && runtime.current_record->opcode == Opcode::R007;
+    const bool answers = runtime.operands.record && runtime.operands.record->opcode == Opcode::R007;
     if (result != result_before || output == VariableSlot{0} || answers) add("[0]=" + traced_text(result));
-    const std::int32_t loops = runtime.loop_stack.size(), returns = runtime.return_stack.size();
-    const std::string next = whole_number_text(runtime.instruction_counter + 1);
+    const std::int32_t loops = runtime.reader.loop_stack.size(), returns = runtime.reader.return_stack.size();
+    const std::string next = whole_number_text(runtime.reader.instruction_counter + 1);
     if (returns > returns_before)
         add("call, next #" + next);
     else if (returns < returns_before)
         add("return, next #" + next);
-    else if (runtime.instruction_counter != number)
-        add((runtime.current_record && runtime.current_record->opcode == Opcode::RUNT ? "loop back, next #"
-                                                                                      : "jump, next #") +
-            next);
+    else if (runtime.reader.instruction_counter != number)
+        add((goes_back_to_its_loop(runtime) ? "loop back, next #" : "jump, next #") + next);
     else if (loops > loops_before)
         add("loop opens");
     else if (loops < loops_before)
         add("loop ends");
-    if (status == status_stop) add("end");
+    if (step == Step::stop) add("end");
     write_line(line + effects);
+    return true;
 }
 
 void Trace::ended_in_record(const Runtime&) {

@@ -10,11 +10,13 @@
 #include <string_view>
 #include <vector>
 
+#include "host/host.hpp"
+
 namespace korvex {
 
 struct Runtime;
 
-class Trace {
+class Trace final : public RecordWatcher {
 public:
     // Writes to an open stream, named so in messages; a stream of standard error is flushed, not
     // closed, at the end. A line that cannot be written throws OutputLost.
@@ -24,11 +26,11 @@ public:
     Trace& operator=(const Trace&) = delete;
 
     // Before record `number` runs: notes what the record may change.
-    void before(const Runtime& runtime, std::int32_t number);
-    // After it ran with this status: writes its line.
-    void after(const Runtime& runtime, std::int32_t status);
+    bool before(const Runtime& runtime, std::int32_t number) override;
+    // After it ran: writes its line.
+    bool after(const Runtime& runtime, Step step) override;
     // The script ended in the middle of the record: a jump to a missing label, a skip past the end.
-    void ended_in_record(const Runtime& runtime);
+    void ended_in_record(const Runtime& runtime) override;
     // At the run's end: stores every line, or throws OutputLost.
     void finish();
 
@@ -51,6 +53,7 @@ private:
     std::string result_before;
     std::int32_t loops_before = 0;
     std::int32_t returns_before = 0;
+    std::uint32_t dialogs_before = 0;
     std::vector<std::string> places;
 };
 

@@ -18,13 +18,13 @@ namespace korvex {
 namespace {
 
 bool forget_empty_entry(Runtime& runtime, const std::string& upper_name) {
-    return runtime.empty_environment_names.erase(upper_name) > 0;
+    return runtime.environment.empty_names.erase(upper_name) > 0;
 }
 
 std::optional<std::string> lookup(Runtime& runtime, std::string_view name) {
     if (name.empty()) return std::nullopt;
     if (std::optional<std::string> value = platform::environment_variable(name)) return value;
-    if (runtime.empty_environment_names.contains(upper_case_ascii(name))) return std::string();
+    if (runtime.environment.empty_names.contains(upper_case_ascii(name))) return std::string();
     return std::nullopt;
 }
 
@@ -39,46 +39,46 @@ bool assign(Runtime& runtime, std::string_view name, std::string_view value) {
     bool existed =
         forget_empty_entry(runtime, upper_name) || platform::environment_variable(name).has_value();
     platform::remove_environment_variable(name);
-    if (!existed) runtime.empty_environment_names.insert(std::move(upper_name));
+    if (!existed) runtime.environment.empty_names.insert(std::move(upper_name));
     return true;
 }
 
 } // namespace
 
 // R015: reads an environment variable.
-std::int32_t handle_read_environment(Runtime& runtime) {
+Step handle_read_environment(Runtime& runtime) {
     VariableSlot name = read_output_variable(runtime);
     std::string operand = read_value(runtime);
     std::string_view wanted = trim_blanks(text_before_zero(operand));
     std::optional<std::string> value = lookup(runtime, wanted);
     set_variable(runtime, name, value.value_or(""));
     report_result(runtime, value.has_value());
-    return status_continue;
+    return Step::next;
 }
 
 // R016: sets an environment variable.
-std::int32_t handle_set_environment(Runtime& runtime) {
+Step handle_set_environment(Runtime& runtime) {
     std::string operand = read_value(runtime);
     std::string_view assignment = text_before_zero(operand);
     std::size_t equals = assignment.find('=');
     bool done = equals != std::string_view::npos &&
                 assign(runtime, assignment.substr(0, equals), assignment.substr(equals + 1));
     report_result(runtime, done);
-    return status_continue;
+    return Step::next;
 }
 
 // R029: multimedia command string.
-std::int32_t handle_multimedia(Runtime& runtime) {
+Step handle_multimedia(Runtime& runtime) {
     std::string command = read_value(runtime);
     set_variable(runtime, SystemVariable::result,
                  whole_number_text(platform::send_multimedia_command(command)));
-    return status_continue;
+    return Step::next;
 }
 
 // R036: pauses.
-std::int32_t handle_wait(Runtime& runtime) {
+Step handle_wait(Runtime& runtime) {
     platform::sleep_milliseconds(read_whole_number(read_value(runtime)));
-    return status_continue;
+    return Step::next;
 }
 
 } // namespace korvex

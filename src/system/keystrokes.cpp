@@ -114,20 +114,20 @@ std::vector<KeyEvent> type_keys(std::string_view key_text, const KeyboardLayout&
 
 // R033: keystrokes to a window. The window is brought forward even when none was found (to no
 // effect), and the key text is read either way.
-std::int32_t handle_send_keys(Runtime& runtime) {
+Step handle_send_keys(Runtime& runtime) {
     Desktop& desktop = runtime.desktop;
     ForeignWindow window = desktop.find_window(read_value(runtime));
     desktop.bring_to_front(window);
     std::string key_text = read_value(runtime);
     if (window == no_window) {
         report_result(runtime, false);
-        return status_continue;
+        return Step::next;
     }
     report_result(runtime, true);
     std::vector<KeyEvent> events =
         type_keys(key_text, [&desktop](unsigned char byte) { return desktop.layout_key(byte); });
     desktop.send_key_events(window, events);
-    return status_continue;
+    return Step::next;
 }
 
 } // namespace korvex

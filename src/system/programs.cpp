@@ -24,28 +24,28 @@ std::optional<platform::ShowState> show_state(std::string_view mode) {
 } // namespace
 
 // R010: starts a program. An unknown show mode starts nothing.
-std::int32_t handle_run_program(Runtime& runtime) {
+Step handle_run_program(Runtime& runtime) {
     std::string command_line = read_value(runtime);
     std::optional<platform::ShowState> show = show_state(read_value(runtime));
     std::int32_t result = show ? platform::start_program(command_line, *show) : -1;
     set_variable(runtime, SystemVariable::result, whole_number_text(result));
-    return status_continue;
+    return Step::next;
 }
 
 // R030: starts a program and waits for it. An unknown show mode starts the program shown.
-std::int32_t handle_run_and_wait(Runtime& runtime) {
+Step handle_run_and_wait(Runtime& runtime) {
     std::string command_line = read_value(runtime);
     platform::ShowState show = show_state(read_value(runtime)).value_or(platform::ShowState::show);
     std::optional<std::int32_t> exit_code = platform::run_program_and_wait(command_line, show);
     set_variable(runtime, SystemVariable::result, whole_number_text(exit_code.value_or(-1)));
-    return status_continue;
+    return Step::next;
 }
 
 // R020: opens a document with the shell.
-std::int32_t handle_shell_open(Runtime& runtime) {
+Step handle_shell_open(Runtime& runtime) {
     std::string file = read_value(runtime);
     set_variable(runtime, SystemVariable::result, whole_number_text(platform::open_with_shell(file)));
-    return status_continue;
+    return Step::next;
 }
 
 } // namespace korvex

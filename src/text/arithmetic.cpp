@@ -50,14 +50,14 @@ double apply_operator(char operation, double accumulator, double operand) {
 
 // One draw: state × 22695477 + 1 modulo 2^32, bits 16 to 30 of the new state.
 std::int32_t draw_random(Runtime& runtime) {
-    runtime.random_state = runtime.random_state * 22695477u + 1u;
-    return static_cast<std::int32_t>((runtime.random_state >> 16) & 0x7FFF);
+    runtime.random.state = runtime.random.state * 22695477u + 1u;
+    return static_cast<std::int32_t>((runtime.random.state >> 16) & 0x7FFF);
 }
 
 } // namespace
 
 // RF01: left-to-right arithmetic: a value, then operator and value pairs.
-std::int32_t handle_arithmetic(Runtime& runtime) {
+Step handle_arithmetic(Runtime& runtime) {
     VariableSlot name = read_output_variable(runtime);
     double accumulator = read_number(runtime);
     while (has_operands_left(runtime)) {
@@ -65,29 +65,29 @@ std::int32_t handle_arithmetic(Runtime& runtime) {
         accumulator = apply_operator(operation, accumulator, read_number(runtime));
     }
     set_number_variable(runtime, name, accumulator);
-    return status_continue;
+    return Step::next;
 }
 
 // RF09: random number.
-std::int32_t handle_random(Runtime& runtime) {
+Step handle_random(Runtime& runtime) {
     VariableSlot name = read_output_variable(runtime);
     std::int64_t range = std::int64_t(read_whole_number(read_value(runtime))) + 1;
-    if (runtime.reseed_countdown <= 0) {
+    if (runtime.random.reseed_countdown <= 0) {
         // The seed is the clock's low 32 bits, as a 32-bit seed parameter would take it.
         std::int64_t seconds =
-            runtime.random_seed_clock ? runtime.random_seed_clock() : platform::calendar_seconds();
-        runtime.random_state = static_cast<std::uint32_t>(seconds);
-        runtime.reseed_countdown = draws_per_seed;
+            runtime.random.seed_clock ? runtime.random.seed_clock() : platform::calendar_seconds();
+        runtime.random.state = static_cast<std::uint32_t>(seconds);
+        runtime.random.reseed_countdown = draws_per_seed;
     }
-    runtime.reseed_countdown -= 1;
+    runtime.random.reseed_countdown -= 1;
     if (range < 1) {
         report_result(runtime, false);
         set_variable(runtime, name, "0");
-        return status_continue;
+        return Step::next;
     }
     report_result(runtime, true);
     set_variable(runtime, name, whole_number_text(draw_random(runtime) % range));
-    return status_continue;
+    return Step::next;
 }
 
 } // namespace korvex

@@ -30,10 +30,10 @@ std::int32_t read_ordinal(std::string_view text) {
 }
 
 // Shared shape of the handlers that turn one text into another.
-std::int32_t store_transformed(Runtime& runtime, std::string (*transform)(std::string_view)) {
+Step store_transformed(Runtime& runtime, std::string (*transform)(std::string_view)) {
     VariableSlot name = read_output_variable(runtime);
     set_variable(runtime, name, transform(read_value(runtime)));
-    return status_continue;
+    return Step::next;
 }
 
 std::string trimmed_copy(std::string_view text) {
@@ -138,85 +138,85 @@ std::string replace_all(std::string_view text, std::string_view search, std::str
 
 // RF00: joins values. When the first value is the output variable itself, the others are appended to
 // the text it holds, so a text built up in a loop is not copied on every pass.
-std::int32_t handle_join(Runtime& runtime) {
+Step handle_join(Runtime& runtime) {
     VariableSlot name = read_output_variable(runtime);
     if (std::string* text = append_in_place(runtime, name)) {
         std::string storage;
         while (has_operands_left(runtime)) text->append(read_value_view(runtime, storage));
         runtime.variables.text_changed(name);
-        return status_continue;
+        return Step::next;
     }
     std::string result = read_value(runtime);
     std::string storage;
     while (has_operands_left(runtime)) result.append(read_value_view(runtime, storage));
     set_variable(runtime, name, std::move(result));
-    return status_continue;
+    return Step::next;
 }
 
 // RF03: upper case.
-std::int32_t handle_upper_case(Runtime& runtime) {
+Step handle_upper_case(Runtime& runtime) {
     return store_transformed(runtime, upper_case_ascii);
 }
 // RF04: lower case.
-std::int32_t handle_lower_case(Runtime& runtime) {
+Step handle_lower_case(Runtime& runtime) {
     return store_transformed(runtime, lower_case_ascii);
 }
 // RF05: trims blanks.
-std::int32_t handle_trim(Runtime& runtime) {
+Step handle_trim(Runtime& runtime) {
     return store_transformed(runtime, trimmed_copy);
 }
 // RF06: character from a code.
-std::int32_t handle_character(Runtime& runtime) {
+Step handle_character(Runtime& runtime) {
     return store_transformed(runtime, character_of_code);
 }
 // RF12: code of the first character.
-std::int32_t handle_character_code(Runtime& runtime) {
+Step handle_character_code(Runtime& runtime) {
     return store_transformed(runtime, code_of_first_character);
 }
 // RF07: length in bytes.
-std::int32_t handle_length(Runtime& runtime) {
+Step handle_length(Runtime& runtime) {
     return store_transformed(runtime, length_text);
 }
 
 // RF08: piece of a text.
-std::int32_t handle_piece(Runtime& runtime) {
+Step handle_piece(Runtime& runtime) {
     VariableSlot name = read_output_variable(runtime);
     std::string text = read_value(runtime);
     std::int32_t start = read_whole_number(read_value(runtime));
     std::int32_t count = read_whole_number(read_value(runtime));
     set_variable(runtime, name, piece_of(text, start, count));
-    return status_continue;
+    return Step::next;
 }
 
 // RF02: position of an occurrence.
-std::int32_t handle_position(Runtime& runtime) {
+Step handle_position(Runtime& runtime) {
     VariableSlot name = read_output_variable(runtime);
     std::string text = read_value(runtime);
     std::string search = read_value(runtime);
     std::int32_t occurrence = read_ordinal(read_value(runtime));
     set_variable(runtime, name, whole_number_text(position_of(text, search, occurrence)));
-    return status_continue;
+    return Step::next;
 }
 
 // RF10: field of a separated list.
-std::int32_t handle_field(Runtime& runtime) {
+Step handle_field(Runtime& runtime) {
     VariableSlot name = read_output_variable(runtime);
     std::string text = read_value(runtime);
     std::string separator = read_value(runtime);
     std::int32_t field_number = read_ordinal(read_value(runtime));
     set_variable(runtime, name, field_of(text, separator, field_number));
     report_result(runtime, true);
-    return status_continue;
+    return Step::next;
 }
 
 // RF11: replaces every occurrence.
-std::int32_t handle_replace(Runtime& runtime) {
+Step handle_replace(Runtime& runtime) {
     VariableSlot name = read_output_variable(runtime);
     std::string text = read_value(runtime);
     std::string search = read_value(runtime);
     std::string replacement = read_value(runtime);
     set_variable(runtime, name, replace_all(text, search, replacement));
-    return status_continue;
+    return Step::next;
 }
 
 } // namespace korvex

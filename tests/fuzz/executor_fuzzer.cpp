@@ -21,7 +21,6 @@
 #include "core/variables.hpp"
 #include "decoder/opcodes.hpp"
 #include "decoder/script_image.hpp"
-#include "dialogs/dialogs.hpp"
 #include "host/host.hpp"
 #include "platform/desktop.hpp"
 #include "platform/stub/stub_machine.hpp"
@@ -35,39 +34,34 @@ constexpr std::size_t value_limit = 4096;
 
 const char* const dialog_answers = "text typed\nok\nselect b\ncancel\nyes\nno\nbutton 3\nchoose 2\nok\n";
 
-class GuardedRun {
+// Watches the host's main loop: a record that names too much does not run, a run that stored too
+// long a value stops.
+class GuardedRun final : public RecordWatcher {
 public:
     explicit GuardedRun(Runtime& runtime) : runtime(runtime) {}
 
-    // The main loop of the host, with the guard before each record and after it.
     void run() {
         try {
-            for (std::int64_t executed = 0; executed < record_limit; ++executed) {
-                go_to_record(runtime, runtime.instruction_counter + 1);
-                const DecodedRecord& record = runtime.script.record(runtime.instruction_counter);
-                if (reads_too_much(runtime.script.decoded(), record)) return;
-                switch (execute_record(runtime, runtime.instruction_counter)) {
-                case status_stop: return;
-                case status_input_dialog: run_input_dialog(runtime); break;
-                case status_editor_dialog: run_editor_dialog(runtime); break;
-                case status_list_dialog: run_list_dialog(runtime); break;
-                default: break;
-                }
-                if (value_length(runtime.output_variable) > value_limit) return;
-            }
+            run_main_loop(runtime, record_limit, *this);
         } catch (const AnswerDoesNotFit&) {
             // An answer the desktop cannot take stops an unattended run, as the host stops it.
-        } catch (const ScriptEnded&) {
         }
     }
+
+    bool before(const Runtime&, std::int32_t number) override {
+        return !reads_too_much(runtime.script.decoded(), runtime.script.record(number));
+    }
+    bool after(const Runtime&, Step) override {
+        return value_length(runtime.operands.output_variable) <= value_limit;
+    }
+    void ended_in_record(const Runtime&) override {}
 
 private:
     // Whether the record, or the one behind a one-line if, names more than value_limit bytes.
     bool reads_too_much(const DecodedProgram& program, const DecodedRecord& record) {
         for (const DecodedRecord* part = &record; part != nullptr;) {
             if (operand_bytes(program, *part) > value_limit) return true;
-            part = part->opcode == Opcode::R0IF ? &program.records[static_cast<std::size_t>(part->target)]
-                                                : nullptr;
+            part = part->opcode == Opcode::R0IF ? &program.records[part->embedded_record()] : nullptr;
         }
         return false;
     }
@@ -103,13 +97,13 @@ std::string outcome_of(std::string_view stream, bool value_shortcuts) {
     std::string transcript;
     std::unique_ptr<Desktop> desktop = make_scripted_desktop_from_text(dialog_answers, &transcript);
     Runtime runtime(*desktop, std::string(stream));
-    runtime.value_shortcuts = value_shortcuts;
-    runtime.random_seed_clock = [] { return std::int64_t(1); };
+    runtime.options.value_shortcuts = value_shortcuts;
+    runtime.random.seed_clock = [] { return std::int64_t(1); };
     GuardedRun run(runtime);
     init_system_variables(runtime);
     run.run();
-    if (runtime.operand_overruns != 0) {
-        std::fprintf(stderr, "a handler read %d operands beyond its record\n", runtime.operand_overruns);
+    if (runtime.operands.overruns != 0) {
+        std::fprintf(stderr, "a handler read %d operands beyond its record\n", runtime.operands.overruns);
         std::abort();
     }
     std::string outcome = transcript;

@@ -90,7 +90,7 @@ TEST(Arithmetic, StoresThroughSystemVariables) {
 // A fresh run whose generator takes its seeds from a clock the test sets.
 struct RandomRun {
     RandomRun() {
-        script.runtime->random_seed_clock = [this] { return clock; };
+        script.runtime->random.seed_clock = [this] { return clock; };
     }
     std::string draw(const std::string& maximum) {
         script.execute("RF09[31]'" + maximum + "'");
@@ -133,7 +133,7 @@ TEST(RandomNumbers, ReportAMaximumBelowZeroAndStillCountTheDraw) {
     EXPECT_EQ(run.script.variable("0"), "-1");
     EXPECT_EQ(run.draw("-2147483648"), "0");
     EXPECT_EQ(run.script.variable("0"), "-1");
-    EXPECT_EQ(run.script.runtime->reseed_countdown, 8);
+    EXPECT_EQ(run.script.runtime->random.reseed_countdown, 8);
     // No number was drawn for those, so the sequence starts at its first number.
     EXPECT_EQ(run.draw("32767"), "346");
     // Into variable 0 itself the number overwrites the result.

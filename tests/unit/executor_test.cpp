@@ -8,26 +8,26 @@ namespace {
 
 TEST(Executor, SkipsUnknownShortAndLowerCaseOpcodes) {
     ScriptRun script("");
-    EXPECT_EQ(script.execute("R0"), status_unknown_opcode);
-    EXPECT_EQ(script.execute("R002[31]'x'"), status_unknown_opcode);
-    EXPECT_EQ(script.execute("r001[31]'x'"), status_unknown_opcode);
-    EXPECT_EQ(script.execute(""), status_unknown_opcode);
+    EXPECT_EQ(script.execute("R0"), Step::unknown_opcode);
+    EXPECT_EQ(script.execute("R002[31]'x'"), Step::unknown_opcode);
+    EXPECT_EQ(script.execute("r001[31]'x'"), Step::unknown_opcode);
+    EXPECT_EQ(script.execute(""), Step::unknown_opcode);
     EXPECT_EQ(script.variable("31"), "");
 }
 
 TEST(Executor, LabelsAndEndIfsDoNothing) {
     ScriptRun script("");
-    EXPECT_EQ(script.execute("RLBLanything"), status_continue);
-    EXPECT_EQ(script.execute("RXEI"), status_continue);
-    EXPECT_EQ(script.execute("R009"), status_stop);
+    EXPECT_EQ(script.execute("RLBLanything"), Step::next);
+    EXPECT_EQ(script.execute("RXEI"), Step::next);
+    EXPECT_EQ(script.execute("R009"), Step::stop);
 }
 
 TEST(Executor, OneLineIfDispatchesTheRestOfItsRecord) {
     ScriptRun script("");
-    EXPECT_EQ(script.execute("R0IF'a'='a'R009"), status_stop);
-    EXPECT_EQ(script.execute("R0IF'a'='b'R009"), status_continue);
-    EXPECT_EQ(script.execute("R0IF'a'='a'"), status_unknown_opcode);
-    EXPECT_EQ(script.execute("R0IF'a'='a'R0IF'b'='b'R001[31]'both'"), status_continue);
+    EXPECT_EQ(script.execute("R0IF'a'='a'R009"), Step::stop);
+    EXPECT_EQ(script.execute("R0IF'a'='b'R009"), Step::next);
+    EXPECT_EQ(script.execute("R0IF'a'='a'"), Step::unknown_opcode);
+    EXPECT_EQ(script.execute("R0IF'a'='a'R0IF'b'='b'R001[31]'both'"), Step::next);
     EXPECT_EQ(script.variable("31"), "both");
 }
 
@@ -36,7 +36,7 @@ TEST(Executor, DeeplyNestedOneLineIfsNeedNoRecursion) {
     std::string record;
     for (int i = 0; i < 400000; ++i) record += "R0IF''=''";
     record += "R001[31]'deep'";
-    EXPECT_EQ(script.execute(record), status_continue);
+    EXPECT_EQ(script.execute(record), Step::next);
     EXPECT_EQ(script.variable("31"), "deep");
 }
 
@@ -53,7 +53,7 @@ TEST(Executor, KnowsEveryOpcodeOfTheListOnly) {
 TEST(VersionCheck, OtherVersionsShowTheConflictAndStop) {
     for (const char* version : {"'4.5'", "'4.3'", "''", "'abc'", "'44'"}) {
         ScriptRun script("");
-        EXPECT_EQ(script.execute(std::string("RRLR") + version), status_stop) << version;
+        EXPECT_EQ(script.execute(std::string("RRLR") + version), Step::stop) << version;
         EXPECT_EQ(script.conversation(),
                   "message_box title=\"Korvex Runtime Language Conflict\" text=\"ERROR: RTL uses newer "
                   "KXRL-specification!\\nThis may result unpredictable results.\" buttons=OK "
@@ -61,14 +61,14 @@ TEST(VersionCheck, OtherVersionsShowTheConflictAndStop) {
     }
     for (const char* version : {"'4.4'", "'4.40'", "' 4.4'", "'4.4x'", "'+4.4e0'"}) {
         ScriptRun script("");
-        EXPECT_EQ(script.execute(std::string("RRLR") + version), status_continue) << version;
+        EXPECT_EQ(script.execute(std::string("RRLR") + version), Step::next) << version;
     }
 }
 
 TEST(Declaration, ReadsEveryReferenceAndKeepsValues) {
     ScriptRun script("");
     script.execute("R001[31]'x'");
-    EXPECT_EQ(script.execute("R000[31][32][33"), status_continue);
+    EXPECT_EQ(script.execute("R000[31][32][33"), Step::next);
     EXPECT_EQ(script.variable("31"), "x");
     EXPECT_NE(script.runtime->variables.find("33"), std::nullopt);
 }
@@ -92,18 +92,18 @@ TEST(Loops, ReplayOnJumpLeavesTheLoopsOpenAtTheLabel) {
     Runtime& runtime = *script.runtime;
     go_to_record(runtime, 5);
     execute_record(runtime, 5);
-    EXPECT_EQ(runtime.instruction_counter, 4);
-    EXPECT_EQ(runtime.loop_stack.size(), 1);
-    EXPECT_EQ(runtime.loop_stack.top(), 1);
+    EXPECT_EQ(runtime.reader.instruction_counter, 4);
+    EXPECT_EQ(runtime.reader.loop_stack.size(), 1);
+    EXPECT_EQ(runtime.reader.loop_stack.top(), 1);
 }
 
 TEST(Loops, FalseUntilResumesBehindTheRepeatWithoutTouchingTheStacks) {
     ScriptRun script("R001[31]'x'\nRRPT\nR001[32]'y'\nRUNT'1'='2'\n");
     Runtime& runtime = *script.runtime;
     script.run(4);
-    EXPECT_EQ(runtime.instruction_counter, 2);
-    EXPECT_EQ(runtime.loop_stack.top(), 2);
-    EXPECT_EQ(runtime.loop_stack.size(), 1);
+    EXPECT_EQ(runtime.reader.instruction_counter, 2);
+    EXPECT_EQ(runtime.reader.loop_stack.top(), 2);
+    EXPECT_EQ(runtime.reader.loop_stack.size(), 1);
     EXPECT_EQ(runtime.script.record_text(3), "R001[32]'y'");
 }
 
@@ -111,7 +111,7 @@ TEST(Calls, ReturnResumesBehindTheCallingRecord) {
     ScriptRun script("R001[31]''\nR005sub\nR001[31][31]#'after'\nR009\nRLBLsub\nR001[31][31]#'sub,'\nR006\n");
     script.run();
     EXPECT_EQ(script.variable("31"), "sub,after");
-    EXPECT_TRUE(script.runtime->return_stack.empty());
+    EXPECT_TRUE(script.runtime->reader.return_stack.empty());
 }
 
 } // namespace

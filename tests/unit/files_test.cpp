@@ -114,7 +114,7 @@ TEST_F(FilesTest, ReadIntoTheResultVariableKeepsTheWriteOrder) {
 // Line numbers are read with every file version taken as settled, so that line starts found once are
 // used again at once.
 void settle_every_version(ScriptRun& script) {
-    script.runtime->line_index.clock = [] { return platform::FileTime{32503680000, 0}; }; // the year 3000
+    script.runtime->lines.clock = [] { return platform::FileTime{32503680000, 0}; }; // the year 3000
 }
 
 // Short lines, lone CRs, lines beyond the read limit and no line end at the end, read in random order
@@ -174,8 +174,7 @@ TEST_F(FilesTest, ReadingEveryLineOfTwoFilesInTurnWalksEachFileOnce) {
         ASSERT_EQ(script.variable("32"), number);
     }
     EXPECT_EQ(script.variable("31") + script.variable("32"), "EOFEOF");
-    EXPECT_LE(script.runtime->line_index.scanned_bytes,
-              static_cast<std::int64_t>(first.size() + second.size()));
+    EXPECT_LE(script.runtime->lines.scanned_bytes, static_cast<std::int64_t>(first.size() + second.size()));
 }
 
 // A file of one size whose line 10000 differs with the line width.
@@ -205,7 +204,7 @@ TEST_F(FilesTest, AFileChangedAtTheSameSizeIsReadAnew) {
     fs::rename("other.txt", "data.txt");
     EXPECT_EQ(line_10000(), "c");
 
-    script.runtime->line_index.clock = platform::current_file_time;
+    script.runtime->lines.clock = platform::current_file_time;
     write_file("data.txt", lines_of_width('d', 9));
     EXPECT_EQ(line_10000(), "ddddddddd");
     stamp = fs::last_write_time("data.txt");
@@ -229,14 +228,6 @@ TEST(LineIndex, OnlySettledVersionsKeepTheirLineStarts) {
     // Stamps in whole seconds may come from a clock of two-second steps.
     EXPECT_FALSE(kept_after({1000, 0}, {1002, 900'000'000}));
     EXPECT_TRUE(kept_after({1000, 0}, {1003, 0}));
-}
-
-TEST_F(FilesTest, AppendWritesUpToTheFirstZeroByteWithCrLf) {
-    ScriptRun script("");
-    script.execute(std::string("R025'a.txt''ab\0cd'", 18));
-    script.execute("R025'a.txt''x\r\ny'");
-    EXPECT_EQ(file_content("a.txt"), "ab\r\nx\r\r\ny\r\n");
-    EXPECT_EQ(script.variable("0"), "0");
 }
 
 TEST_F(FilesTest, FailedWritesReportFailure) {

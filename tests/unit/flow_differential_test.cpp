@@ -262,8 +262,8 @@ private:
 Ending run_in_runtime(Runtime& runtime, int bound) {
     try {
         for (int i = 0; i < bound; ++i) {
-            go_to_record(runtime, runtime.instruction_counter + 1);
-            if (execute_record(runtime, runtime.instruction_counter) == status_stop)
+            go_to_record(runtime, runtime.reader.instruction_counter + 1);
+            if (execute_record(runtime, runtime.reader.instruction_counter) == Step::stop)
                 return Ending::end_instruction;
         }
     } catch (const ScriptEnded&) {
@@ -284,9 +284,9 @@ std::vector<std::int32_t> entries_of(RecordStack stack) {
 FlowState state_of_runtime(ScriptRun& script, Ending ending) {
     FlowState state;
     state.ending = ending;
-    state.counter = script.runtime->instruction_counter;
-    state.loops = entries_of(script.runtime->loop_stack);
-    state.returns = entries_of(script.runtime->return_stack);
+    state.counter = script.runtime->reader.instruction_counter;
+    state.loops = entries_of(script.runtime->reader.loop_stack);
+    state.returns = entries_of(script.runtime->reader.return_stack);
     for (const char* name : compared_variables) state.variables[name] = script.variable(name);
     return state;
 }

@@ -36,7 +36,7 @@ TEST_F(Operands, ValuesJoinItemsAndStopOnTheNextOpener) {
     EXPECT_EQ(read_value(runtime), "axb");
     EXPECT_EQ(read_value(runtime), "next");
     EXPECT_EQ(read_value(runtime), "");
-    EXPECT_EQ(runtime.operand_overruns, 0);
+    EXPECT_EQ(runtime.operands.overruns, 0);
 }
 
 TEST_F(Operands, TwoEmptyLiteralsAreTwoOperands) {
@@ -55,7 +55,7 @@ TEST_F(Operands, TheEndOfTheRecordEndsEveryForm) {
     EXPECT_FALSE(evaluate_condition(at("RXIF'a'=")));
     EXPECT_TRUE(evaluate_condition(at("RXIF''=")));
     EXPECT_TRUE(evaluate_condition(at("RXIF'a'='a'|")));
-    EXPECT_EQ(script.runtime->operand_overruns, 0);
+    EXPECT_EQ(script.runtime->operands.overruns, 0);
 }
 
 TEST_F(Operands, ComparisonsAreTextualOrNumeric) {
@@ -71,7 +71,7 @@ TEST_F(Operands, ChainsAreLeftToRightWithoutPrecedence) {
     set_variable(*script.runtime, "31", "z");
     // (false and ...) or true; the one-line if runs what follows the whole chain
     set_variable(*script.runtime, "33", "c");
-    EXPECT_EQ(script.execute("R0IF[31]='a'&[32]='b'|[33]='c'R009"), status_stop);
+    EXPECT_EQ(script.execute("R0IF[31]='a'&[32]='b'|[33]='c'R009"), Step::stop);
     // (true or ...) and false
     EXPECT_FALSE(evaluate_condition(at("RXIF'a'='a'|'x'='y'&'b'='c'")));
 }

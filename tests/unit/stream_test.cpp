@@ -32,7 +32,7 @@ TEST(ScriptIndex, RecordsEndAtEachSeparatorAndTheTerminatorIsNone) {
 TEST(MainLoop, CountsEveryRecordIncludingEmptyOnesAndEndsBehindTheLast) {
     ScriptRun script("~\nR001[31]'x'\n~\n");
     script.run();
-    EXPECT_EQ(script.runtime->instruction_counter, 3);
+    EXPECT_EQ(script.runtime->reader.instruction_counter, 3);
     EXPECT_EQ(script.variable("31"), "x");
     EXPECT_THROW(go_to_record(*script.runtime, 4), ScriptEnded);
     EXPECT_THROW(go_to_record(*script.runtime, 0), ScriptEnded);

@@ -36,8 +36,8 @@ public:
         return *this;
     }
 
-    // Executes one record at the reader's place and returns its status.
-    std::int32_t execute(const std::string& record) { return execute_text(*runtime, record); }
+    // Executes one record at the reader's place and returns its step.
+    Step execute(const std::string& record) { return execute_text(*runtime, record); }
 
     std::string variable(const std::string& name) { return get_variable(*runtime, name); }
     // What the desktop saw after start-up.
@@ -56,7 +56,7 @@ private:
 inline std::string result_of(const std::string& record) {
     ScriptRun script("");
     script.execute("R001[0]'unchanged'");
-    EXPECT_EQ(script.execute(record), status_continue) << record;
+    EXPECT_EQ(script.execute(record), Step::next) << record;
     if (record.compare(0, 4, "RF10") != 0) {
         EXPECT_EQ(script.variable("0"), "unchanged") << record;
     }

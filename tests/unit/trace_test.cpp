@@ -7,12 +7,12 @@
 namespace korvex::testing {
 namespace {
 
-std::string traced_run(const std::string& listing) {
-    ScriptRun script(listing);
+std::string traced_run(const std::string& listing, const std::string& answers = "") {
+    ScriptRun script(listing, answers);
     std::FILE* file = std::tmpfile();
     {
         Trace trace(file, false, "test");
-        script.runtime->trace = &trace;
+        script.runtime->host.trace = &trace;
         script.run(100);
     }
     std::string text;
@@ -46,6 +46,14 @@ TEST(Trace, TellsWhatEachRecordStoredAndWhereTheRunWent) {
     EXPECT_EQ(traced_run("R001[0]'a\tb'\nR004nowhere\n"),
               "#1 R001[0]'a\tb' | [0]=\"a\\tb\"\n#2 R004nowhere | the script ends: the stream has no such "
               "record\n");
+}
+
+TEST(Trace, SaysADialogWasAnsweredAlsoBehindAOneLineIf) {
+    EXPECT_EQ(traced_run("R008[31]'t''p''d'\nR0IF'a'='a'R031[32]'t''x|y'\nR0IF'a'='b'R032[33]'t''c'''\n",
+                         "cancel\nok\n"),
+              "#1 R008[31]'t''p''d' | dialog answered; [31]=\"\"\n"
+              "#2 R0IF'a'='a'R031[32]'t''x|y' | dialog answered; [32]=\"x\"\n"
+              "#3 R0IF'a'='b'R032[33]'t''c'''\n");
 }
 
 } // namespace

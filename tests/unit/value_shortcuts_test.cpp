@@ -68,7 +68,7 @@ TEST(ValueShortcuts, ChangeNoResult) {
     for (int round = 0; round < 300; ++round) {
         std::string listing = random_script(random);
         ScriptRun with(listing), without(listing);
-        without.runtime->value_shortcuts = false;
+        without.runtime->options.value_shortcuts = false;
         with.run(10000);
         without.run(10000);
         for (int name = 31; name <= 38; ++name)
@@ -82,9 +82,28 @@ TEST(ValueShortcuts, ChangeNoResult) {
 // write another number: every comparison ends as comparing the written text would.
 TEST(ValueShortcuts, HeldWholeNumbersCompareAsTheirTexts) {
     const char* const numbers[] = {"0", "-0", "7", "-7", "10", "1000000", "-1000000", "9007199254740992"};
-    const char* const texts[] = {"0",  "-0",  "00",      "+0", "7",  "07",      "-7", "--7", "17",
-                                 "10", "010", "1",       "1e1", " 10", "10 ",   "1000000",
-                                 "-1000000", "0000007", "9007199254740992", "9007199254740993", "", "-"};
+    const char* const texts[] = {"0",
+                                 "-0",
+                                 "00",
+                                 "+0",
+                                 "7",
+                                 "07",
+                                 "-7",
+                                 "--7",
+                                 "17",
+                                 "10",
+                                 "010",
+                                 "1",
+                                 "1e1",
+                                 " 10",
+                                 "10 ",
+                                 "1000000",
+                                 "-1000000",
+                                 "0000007",
+                                 "9007199254740992",
+                                 "9007199254740993",
+                                 "",
+                                 "-"};
     for (const char* number : numbers)
         for (const char* text : texts) {
             ScriptRun script("");

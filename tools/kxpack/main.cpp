@@ -278,7 +278,7 @@ std::string explanation(std::size_t number, const std::string& record) {
         text += " " + std::string(info.code) + " " + std::string(info.name);
         if (decoded.opcode != Opcode::R0IF) return text;
         text += ", then";
-        index = static_cast<std::size_t>(decoded.target);
+        index = decoded.embedded_record();
     }
 }
 
