@@ -59,7 +59,8 @@ bool is_text_of_whole_number(std::string_view text, double number) {
     const bool negative = !text.empty() && text[0] == '-';
     const std::size_t first = negative ? 1 : 0;
     if (text.size() == first) return false;
-    if (number == 0) return text.size() == first + 1 && text[first] == '0' && std::signbit(number) == negative;
+    if (number == 0)
+        return text.size() == first + 1 && text[first] == '0' && std::signbit(number) == negative;
     if ((number < 0) != negative) return false;
     auto magnitude = static_cast<std::uint64_t>(std::fabs(number));
     for (std::size_t i = text.size(); i > first; --i) {
@@ -141,6 +142,13 @@ void begin_record(Runtime& runtime, const DecodedProgram& program, const Decoded
 char read_operator(Runtime& runtime) {
     const Operand* operand = take_operand(runtime);
     return operand ? static_cast<char>(operand->first) : '\0';
+}
+
+std::optional<VariableSlot> next_plain_variable(const Runtime& runtime) {
+    if (runtime.next_operand >= runtime.operands_end) return std::nullopt;
+    const Operand& operand = runtime.current_program->operands[runtime.next_operand];
+    if (operand.kind() != Operand::Kind::variable || is_computed_variable(operand.first)) return std::nullopt;
+    return operand.first;
 }
 
 bool has_operands_left(const Runtime& runtime) {

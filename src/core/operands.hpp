@@ -2,6 +2,7 @@
 // output reference first where the instruction has one, then its values.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,8 @@ bool evaluate_condition(Runtime& runtime);
 // more before it calls text_changed. Nothing (and nothing read) when the value starts otherwise, when
 // a later operand names the variable again, or when the variable is computed or acts when stored.
 std::string* append_in_place(Runtime& runtime, VariableSlot slot);
+// The slot of the next operand when it is one variable that is not computed; nothing is read.
+std::optional<VariableSlot> next_plain_variable(const Runtime& runtime);
 // True while the record has operands left.
 bool has_operands_left(const Runtime& runtime);
 

@@ -9,6 +9,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "core/field_cursor.hpp"
 #include "core/line_index.hpp"
 #include "decoder/script_image.hpp"
 #include "decoder/script_index.hpp"
@@ -69,8 +70,9 @@ struct Runtime {
     // A handler that asked for more operands than its record was decoded with (a fault of ours).
     std::int32_t operand_overruns = 0;
     VariableSlot output_variable = 0;
-    // Arithmetic results kept as numbers beside their texts, and appends made in place. Tests switch
-    // them off to check that the results are the same without them.
+    // Arithmetic results kept as numbers beside their texts, appends made in place, and the other
+    // fast paths (RF10's field cursor, comparisons of numbers). Tests switch them off to check that
+    // the results are the same without them.
     bool value_shortcuts = true;
 
     RecordStack loop_stack;
@@ -94,6 +96,8 @@ struct Runtime {
 
     // Where the lines of the files read last by line number start (R024).
     LineIndex line_index;
+    // Where the last RF10 on a variable's text stopped (text/string_functions.cpp).
+    FieldCursor field_cursor;
 
     std::string module_path;
     std::string command_line;
