@@ -11,6 +11,7 @@
 
 #include "core/field_cursor.hpp"
 #include "core/line_index.hpp"
+#include "core/literal_numbers.hpp"
 #include "decoder/script_image.hpp"
 #include "decoder/script_index.hpp"
 #include "decoder/variable_store.hpp"
@@ -98,6 +99,8 @@ struct Runtime {
     LineIndex line_index;
     // Where the last RF10 on a variable's text stopped (text/string_functions.cpp).
     FieldCursor field_cursor;
+    // The numbers of the script's literals that were read as numbers (core/operands.cpp).
+    LiteralNumbers literal_numbers;
 
     std::string module_path;
     std::string command_line;

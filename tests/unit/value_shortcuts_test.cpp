@@ -1,5 +1,6 @@
-// Numbers kept beside texts and appends in place are shortcuts only: random arithmetic, joins,
-// comparisons and loops give byte for byte the same variables with and without them.
+// Numbers kept beside texts, appends in place and literals read once as numbers are shortcuts only:
+// random arithmetic, joins, comparisons and loops give byte for byte the same variables with and
+// without them.
 #include <random>
 
 #include "base/numbers.hpp"
@@ -43,7 +44,7 @@ std::string random_script(std::mt19937& random) {
     auto value = [&] { return std::string(values[pick(std::size(values))]); };
     std::string script = "R001[35]'0'\nRRPT\n";
     for (int i = 0; i < 12; ++i) {
-        switch (pick(6)) {
+        switch (pick(8)) {
         case 0:
         case 1: {
             std::string record = "RF01" + variable() + value();
@@ -55,6 +56,8 @@ std::string random_script(std::mt19937& random) {
         case 2: script += "RF00" + variable() + variable() + value() + "\n"; break;
         case 3: script += "R001" + variable() + variable() + "#" + value() + "\n"; break;
         case 4: script += "R0IF" + variable() + "<" + value() + "R001[36][36]#'<'\n"; break;
+        case 5: script += "R0IF" + value() + ">" + value() + "R001[36][36]#'>'\n"; break;
+        case 6: script += "R0IF" + value() + "!" + variable() + "R001[36][36]#'!'\n"; break;
         default: script += "R0IF" + variable() + "=" + value() + "R001[36][36]#'='\n"; break;
         }
         script += "RF07[37]" + variable() + "\nR001[38][38]#[37]#','\n";
@@ -82,9 +85,28 @@ TEST(ValueShortcuts, ChangeNoResult) {
 // write another number: every comparison ends as comparing the written text would.
 TEST(ValueShortcuts, HeldWholeNumbersCompareAsTheirTexts) {
     const char* const numbers[] = {"0", "-0", "7", "-7", "10", "1000000", "-1000000", "9007199254740992"};
-    const char* const texts[] = {"0",  "-0",  "00",      "+0", "7",  "07",      "-7", "--7", "17",
-                                 "10", "010", "1",       "1e1", " 10", "10 ",   "1000000",
-                                 "-1000000", "0000007", "9007199254740992", "9007199254740993", "", "-"};
+    const char* const texts[] = {"0",
+                                 "-0",
+                                 "00",
+                                 "+0",
+                                 "7",
+                                 "07",
+                                 "-7",
+                                 "--7",
+                                 "17",
+                                 "10",
+                                 "010",
+                                 "1",
+                                 "1e1",
+                                 " 10",
+                                 "10 ",
+                                 "1000000",
+                                 "-1000000",
+                                 "0000007",
+                                 "9007199254740992",
+                                 "9007199254740993",
+                                 "",
+                                 "-"};
     for (const char* number : numbers)
         for (const char* text : texts) {
             ScriptRun script("");
