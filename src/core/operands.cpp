@@ -48,24 +48,29 @@ bool is_text_of_whole_number(std::string_view text, double number) {
     return false;
 }
 
+// The literal at operand_index read as a number, and whether it is a whole number's text.
+[[gnu::noinline]] LiteralNumber decode_literal_number(const DecodedProgram& program,
+                                                      std::uint32_t operand_index) {
+    std::string_view text = program.literal(program.operands[operand_index]);
+    LiteralNumber decoded;
+    decoded.operand_key = operand_index + 1;
+    decoded.number = read_real_number(text);
+    decoded.is_whole_number_text = std::trunc(decoded.number) == decoded.number &&
+                                   std::fabs(decoded.number) <= 9007199254740992.0 &&
+                                   is_text_of_whole_number(text, decoded.number);
+    return decoded;
+}
+
 // What the literal at operand_index of the running program reads as; decoded once for a literal of
 // the script, every time for one of a record handed to the executor (whose bytes may not last).
 LiteralNumber literal_number(Runtime& runtime, std::uint32_t operand_index) {
     const DecodedProgram& program = *runtime.current_program;
-    auto decode = [&] {
-        std::string_view text = program.literal(program.operands[operand_index]);
-        LiteralNumber decoded;
-        decoded.operand_key = operand_index + 1;
-        decoded.number = read_real_number(text);
-        decoded.is_whole_number_text = std::trunc(decoded.number) == decoded.number &&
-                                       std::fabs(decoded.number) <= 9007199254740992.0 &&
-                                       is_text_of_whole_number(text, decoded.number);
-        return decoded;
-    };
-    if (&program != &runtime.script.decoded() || !runtime.value_shortcuts) return decode();
     LiteralNumber& entry = runtime.literal_numbers.entries[operand_index % LiteralNumbers::size];
-    if (entry.operand_key != operand_index + 1) entry = decode();
-    return entry;
+    const bool cached = &program == &runtime.script.decoded() && runtime.value_shortcuts;
+    if (cached && entry.operand_key == operand_index + 1) return entry;
+    LiteralNumber decoded = decode_literal_number(program, operand_index);
+    if (cached) entry = decoded;
+    return decoded;
 }
 
 // The number of a single value that is a variable holding a number or a literal, read as read_number
@@ -196,6 +201,25 @@ std::optional<VariableSlot> next_plain_variable(const Runtime& runtime) {
     const Operand& operand = runtime.current_program->operands[runtime.next_operand];
     if (operand.kind() != Operand::Kind::variable || is_computed_variable(operand.first)) return std::nullopt;
     return operand.first;
+}
+
+bool read_held_operation(Runtime& runtime, HeldOperation& operation) {
+    const std::uint32_t first = runtime.next_operand;
+    if (runtime.operands_end - first != 4 || !runtime.value_shortcuts) return false;
+    const Operand* operands = runtime.current_program->operands.data() + first;
+    if (operands[0].kind() != Operand::Kind::variable || operands[2].kind() != Operand::Kind::mark)
+        return false;
+    std::optional<double> left = quick_number(runtime, first + 1);
+    if (!left) return false;
+    std::optional<double> right = quick_number(runtime, first + 3);
+    if (!right) return false;
+    operation.output = operands[0].first;
+    operation.left = *left;
+    operation.operation = static_cast<char>(operands[2].first);
+    operation.right = *right;
+    runtime.output_variable = operation.output;
+    runtime.next_operand = runtime.operands_end;
+    return true;
 }
 
 bool has_operands_left(const Runtime& runtime) {

@@ -39,4 +39,16 @@ std::optional<VariableSlot> next_plain_variable(const Runtime& runtime);
 // True while the record has operands left.
 bool has_operands_left(const Runtime& runtime);
 
+// A record of exactly an output variable, a value, an operator and a value, both values numbers that
+// variables hold or literals: what read_output_variable, read_number, read_operator and read_number
+// would give, read without reading any text.
+struct HeldOperation {
+    VariableSlot output = 0;
+    double left = 0;
+    char operation = 0;
+    double right = 0;
+};
+// Reads such a record whole and gives true; reads nothing and gives false for any other record.
+bool read_held_operation(Runtime& runtime, HeldOperation& operation);
+
 } // namespace korvex
