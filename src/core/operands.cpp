@@ -2,6 +2,7 @@
 // gets empty texts, as reading beyond the end of a record always gave.
 #include "core/operands.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -295,6 +296,23 @@ double read_number(Runtime& runtime) {
     }
     std::string storage;
     return read_real_number(read_value_view(runtime, storage));
+}
+
+[[gnu::noinline]] std::int32_t read_whole_number_operand(Runtime& runtime) {
+    if (runtime.value_shortcuts && runtime.next_operand < runtime.operands_end) {
+        const Operand& operand = runtime.current_program->operands[runtime.next_operand];
+        const VariableStore& store = runtime.variables;
+        if (operand.kind() == Operand::Kind::variable && !is_computed_variable(operand.first) &&
+            store.holds_number(operand.first) && !store.holds_text(operand.first)) {
+            double held = store.number(operand.first);
+            if (std::fabs(held) <= 9007199254740992.0 && std::trunc(held) == held) {
+                runtime.next_operand += 1;
+                // The number's digits read as read_whole_number reads them: held within 32 bits.
+                return static_cast<std::int32_t>(std::clamp(held, -2147483648.0, 2147483647.0));
+            }
+        }
+    }
+    return read_whole_number(read_value(runtime));
 }
 
 bool evaluate_condition(Runtime& runtime) {

@@ -25,6 +25,8 @@ std::string read_value(Runtime& runtime);
 std::string_view read_value_view(Runtime& runtime, std::string& storage);
 // The next operand read as a real number.
 double read_number(Runtime& runtime);
+// The next operand read as read_whole_number reads its text (a line number, a count).
+std::int32_t read_whole_number_operand(Runtime& runtime);
 // The next operand as an operator or connective byte (arithmetic and conditions).
 char read_operator(Runtime& runtime);
 // The record's remaining operands as a chain of comparisons, left to right without precedence.
