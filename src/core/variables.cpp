@@ -157,6 +157,12 @@ void set_number_variable(Runtime& runtime, VariableSlot slot, double value) {
         set_number_variable_as_text(runtime, slot, value);
 }
 
+void set_variable_unless_held(Runtime& runtime, VariableSlot slot, std::string_view value) {
+    const VariableStore& store = runtime.variables;
+    if (runtime.value_shortcuts && store.holds_text(slot) && store.text(slot) == value) return;
+    set_variable(runtime, slot, std::string(value));
+}
+
 void set_variable(Runtime& runtime, std::string_view name, std::string value) {
     set_variable(runtime, runtime.variables.intern(name), std::move(value));
 }
