@@ -222,8 +222,10 @@ namespace {
 // list field by field thus searches it once, and no copy of it is made.
 std::string field_of_variable(Runtime& runtime, VariableSlot text_slot) {
     runtime.next_operand += 1;
-    std::string separator = read_value(runtime);
-    std::int32_t field_number = read_ordinal(read_value(runtime));
+    // Views into the script or into variables of their own, which the reads after them leave in place.
+    std::string separator_storage, field_number_storage;
+    std::string_view separator = read_value_view(runtime, separator_storage);
+    std::int32_t field_number = read_ordinal(read_value_view(runtime, field_number_storage));
     std::string_view text = variable_text(runtime, text_slot);
     FieldCursor& cursor = runtime.field_cursor;
     VariableStore& store = runtime.variables;
@@ -236,7 +238,7 @@ std::string field_of_variable(Runtime& runtime, VariableSlot text_slot) {
     store.watch(text_slot);
     cursor.text_slot = text_slot;
     cursor.text_changes = store.watched_changes();
-    cursor.separator = std::move(separator);
+    if (cursor.separator != separator) cursor.separator.assign(separator);
     return field;
 }
 

@@ -59,7 +59,7 @@ std::string random_script(std::mt19937& random) {
         case 5: script += "R0IF" + value() + ">" + value() + "R001[36][36]#'>'\n"; break;
         case 6: script += "R0IF" + value() + "!" + variable() + "R001[36][36]#'!'\n"; break;
         // RF10 reports its success in variable 0 after whatever was stored there.
-        case 7: script += "R001[0]" + value() + "\nRF10[36]" + variable() + "'1'[35]\n"; break;
+        case 7: script += "R001[0]" + value() + "\nRF10[36]" + variable() + value() + "[35]\n"; break;
         default: script += "R0IF" + variable() + "=" + value() + "R001[36][36]#'='\n"; break;
         }
         script += "RF07[37]" + variable() + "\nR001[38][38]#[37]#','\n";
