@@ -99,6 +99,10 @@ void VariableStore::set_text(VariableSlot slot, std::string&& value) {
     }
 }
 
+void VariableStore::make_number_room(VariableSlot slot) {
+    numbers.resize(slot + 1);
+}
+
 void VariableStore::store_text(VariableSlot slot, std::string value) {
     set_text(slot, std::move(value));
     states[slot] = (states[slot] & heap_bit) | exists_bit | text_bit;

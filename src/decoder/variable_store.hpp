@@ -73,7 +73,7 @@ public:
     // Keeps the text made for, or the number read from, the held value beside it.
     void keep_text(VariableSlot slot, std::string text);
     void keep_number(VariableSlot slot, double value) {
-        if (slot >= numbers.size()) numbers.resize(slot + 1);
+        if (slot >= numbers.size()) make_number_room(slot);
         numbers[slot] = value;
         states[slot] |= number_bit;
     }
@@ -112,6 +112,8 @@ private:
     std::size_t bucket_of(std::string_view name) const;
     void grow_index();
     void set_text(VariableSlot slot, std::string&& value);
+    // Out of line, so that storing a number where there is room for it saves no registers.
+    void make_number_room(VariableSlot slot);
     void count_change(VariableSlot slot) {
         if (slot == watched_slot) ++watched_change_count;
     }
