@@ -2,10 +2,12 @@
 // gets empty texts, as reading beyond the end of a record always gave.
 #include "core/operands.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
 #include "base/numbers.hpp"
+#include "core/literal_numbers.hpp"
 #include "core/runtime.hpp"
 #include "core/variables.hpp"
 
@@ -27,6 +29,60 @@ void append_item(Runtime& runtime, const Operand& item, std::string& text) {
         text.append(computed_variable(runtime, item.first));
     else
         text.append(variable_text(runtime, item.first));
+}
+
+// Whether text is what format_whole_number writes for a whole number, decided without writing it:
+// the digits are compared from the last one back, where most texts that differ differ already.
+bool is_text_of_whole_number(std::string_view text, double number) {
+    const bool negative = !text.empty() && text[0] == '-';
+    const std::size_t first = negative ? 1 : 0;
+    if (text.size() == first) return false;
+    if (number == 0)
+        return text.size() == first + 1 && text[first] == '0' && std::signbit(number) == negative;
+    if ((number < 0) != negative) return false;
+    auto magnitude = static_cast<std::uint64_t>(std::fabs(number));
+    for (std::size_t i = text.size(); i > first; --i) {
+        if (text[i - 1] != static_cast<char>('0' + magnitude % 10)) return false;
+        magnitude /= 10;
+        if (magnitude == 0) return i - 1 == first;
+    }
+    return false;
+}
+
+// The literal at operand_index read as a number, and whether it is a whole number's text.
+[[gnu::noinline]] LiteralNumber decode_literal_number(const DecodedProgram& program,
+                                                      std::uint32_t operand_index) {
+    std::string_view text = program.literal(program.operands[operand_index]);
+    LiteralNumber decoded;
+    decoded.operand_key = operand_index + 1;
+    decoded.number = read_real_number(text);
+    decoded.is_whole_number_text = std::trunc(decoded.number) == decoded.number &&
+                                   std::fabs(decoded.number) <= 9007199254740992.0 &&
+                                   is_text_of_whole_number(text, decoded.number);
+    return decoded;
+}
+
+// What the literal at operand_index of the running program reads as; decoded once for a literal of
+// the script, every time for one of a record handed to the executor (whose bytes may not last).
+LiteralNumber literal_number(Runtime& runtime, std::uint32_t operand_index) {
+    const DecodedProgram& program = *runtime.operands.program;
+    LiteralNumber& entry = runtime.literal_numbers.entries[operand_index % LiteralNumbers::size];
+    const bool cached = &program == &runtime.script.decoded() && runtime.options.value_shortcuts;
+    if (cached && entry.operand_key == operand_index + 1) return entry;
+    LiteralNumber decoded = decode_literal_number(program, operand_index);
+    if (cached) entry = decoded;
+    return decoded;
+}
+
+// The number of a single value that is a variable holding a number or a literal, read as read_number
+// reads it; nothing (and nothing read) for any other value.
+std::optional<double> quick_number(Runtime& runtime, std::uint32_t operand_index) {
+    const Operand& operand = runtime.operands.program->operands[operand_index];
+    if (operand.kind() == Operand::Kind::literal) return literal_number(runtime, operand_index).number;
+    if (operand.kind() == Operand::Kind::variable && !is_computed_variable(operand.first) &&
+        runtime.variables.holds_number(operand.first))
+        return runtime.variables.number(operand.first);
+    return std::nullopt;
 }
 
 // A value to compare as text. A variable that holds a whole number and no text yet is written into
@@ -53,35 +109,25 @@ std::optional<double> held_whole_number(const Runtime& runtime, const Operand& o
     return store.number(operand.first);
 }
 
-// Whether text is what format_whole_number writes for a whole number, decided without writing it:
-// the digits are compared from the last one back, where most texts that differ differ already.
-bool is_text_of_whole_number(std::string_view text, double number) {
-    const bool negative = !text.empty() && text[0] == '-';
-    const std::size_t first = negative ? 1 : 0;
-    if (text.size() == first) return false;
-    if (number == 0)
-        return text.size() == first + 1 && text[first] == '0' && std::signbit(number) == negative;
-    if ((number < 0) != negative) return false;
-    auto magnitude = static_cast<std::uint64_t>(std::fabs(number));
-    for (std::size_t i = text.size(); i > first; --i) {
-        if (text[i - 1] != static_cast<char>('0' + magnitude % 10)) return false;
-        magnitude /= 10;
-        if (magnitude == 0) return i - 1 == first;
-    }
-    return false;
-}
-
 // Whether two single values are equal as texts, found from the numbers held where one side or both
 // hold a whole number without a text; nothing where the texts must be compared.
-std::optional<bool> equal_by_numbers(const Runtime& runtime, const Operand& left, const Operand& right) {
+std::optional<bool> equal_by_numbers(Runtime& runtime, std::uint32_t left_index, std::uint32_t right_index) {
+    const Operand& left = runtime.operands.program->operands[left_index];
+    const Operand& right = runtime.operands.program->operands[right_index];
     std::optional<double> left_number = held_whole_number(runtime, left);
     std::optional<double> right_number = held_whole_number(runtime, right);
     if (left_number && right_number)
         return *left_number == *right_number && std::signbit(*left_number) == std::signbit(*right_number);
+    // A literal that is no whole number's text equals no held number.
+    auto equal_to_literal = [&](double held, std::uint32_t literal_index) {
+        LiteralNumber literal = literal_number(runtime, literal_index);
+        return literal.is_whole_number_text && literal.number == held &&
+               std::signbit(literal.number) == std::signbit(held);
+    };
     if (left_number && right.kind() == Operand::Kind::literal)
-        return is_text_of_whole_number(runtime.operands.program->literal(right), *left_number);
+        return equal_to_literal(*left_number, right_index);
     if (right_number && left.kind() == Operand::Kind::literal)
-        return is_text_of_whole_number(runtime.operands.program->literal(left), *right_number);
+        return equal_to_literal(*right_number, left_index);
     return std::nullopt;
 }
 
@@ -94,8 +140,7 @@ bool compare_next(Runtime& runtime) {
     case '=':
     case '!': {
         if (operator_index == runtime.operands.next + 1 && operator_index + 1 < runtime.operands.end) {
-            std::optional<bool> equal =
-                equal_by_numbers(runtime, operands[runtime.operands.next], operands[operator_index + 1]);
+            std::optional<bool> equal = equal_by_numbers(runtime, runtime.operands.next, operator_index + 1);
             if (equal) {
                 runtime.operands.next = operator_index + 2;
                 return comparison == '=' ? *equal : !*equal;
@@ -110,6 +155,14 @@ bool compare_next(Runtime& runtime) {
     }
     case '<':
     case '>': {
+        if (operator_index == runtime.operands.next + 1 && operator_index + 1 < runtime.operands.end) {
+            std::optional<double> left = quick_number(runtime, runtime.operands.next);
+            std::optional<double> right = left ? quick_number(runtime, operator_index + 1) : std::nullopt;
+            if (right) {
+                runtime.operands.next = operator_index + 2;
+                return comparison == '<' ? *left < *right : *left > *right;
+            }
+        }
         double left = read_number(runtime);
         runtime.operands.next += 1;
         double right = read_number(runtime);
@@ -142,6 +195,32 @@ void begin_record(Runtime& runtime, const DecodedProgram& program, const Decoded
 char read_operator(Runtime& runtime) {
     const Operand* operand = take_operand(runtime);
     return operand ? static_cast<char>(operand->first) : '\0';
+}
+
+std::optional<VariableSlot> next_plain_variable(const Runtime& runtime) {
+    if (runtime.operands.next >= runtime.operands.end) return std::nullopt;
+    const Operand& operand = runtime.operands.program->operands[runtime.operands.next];
+    if (operand.kind() != Operand::Kind::variable || is_computed_variable(operand.first)) return std::nullopt;
+    return operand.first;
+}
+
+bool read_held_operation(Runtime& runtime, HeldOperation& operation) {
+    const std::uint32_t first = runtime.operands.next;
+    if (runtime.operands.end - first != 4 || !runtime.options.value_shortcuts) return false;
+    const Operand* operands = runtime.operands.program->operands.data() + first;
+    if (operands[0].kind() != Operand::Kind::variable || operands[2].kind() != Operand::Kind::mark)
+        return false;
+    std::optional<double> left = quick_number(runtime, first + 1);
+    if (!left) return false;
+    std::optional<double> right = quick_number(runtime, first + 3);
+    if (!right) return false;
+    operation.output = operands[0].first;
+    operation.left = *left;
+    operation.operation = static_cast<char>(operands[2].first);
+    operation.right = *right;
+    runtime.operands.output_variable = operation.output;
+    runtime.operands.next = runtime.operands.end;
+    return true;
 }
 
 bool has_operands_left(const Runtime& runtime) {
@@ -213,10 +292,27 @@ double read_number(Runtime& runtime) {
     }
     if (operand && operand->kind() == Operand::Kind::literal) {
         runtime.operands.next += 1;
-        return read_real_number(runtime.operands.program->literal(*operand));
+        return literal_number(runtime, runtime.operands.next - 1).number;
     }
     std::string storage;
     return read_real_number(read_value_view(runtime, storage));
+}
+
+[[gnu::noinline]] std::int32_t read_whole_number_operand(Runtime& runtime) {
+    if (runtime.options.value_shortcuts && runtime.operands.next < runtime.operands.end) {
+        const Operand& operand = runtime.operands.program->operands[runtime.operands.next];
+        const VariableStore& store = runtime.variables;
+        if (operand.kind() == Operand::Kind::variable && !is_computed_variable(operand.first) &&
+            store.holds_number(operand.first) && !store.holds_text(operand.first)) {
+            double held = store.number(operand.first);
+            if (std::fabs(held) <= 9007199254740992.0 && std::trunc(held) == held) {
+                runtime.operands.next += 1;
+                // The number's digits read as read_whole_number reads them: held within 32 bits.
+                return static_cast<std::int32_t>(std::clamp(held, -2147483648.0, 2147483647.0));
+            }
+        }
+    }
+    return read_whole_number(read_value(runtime));
 }
 
 bool evaluate_condition(Runtime& runtime) {

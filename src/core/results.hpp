@@ -13,7 +13,7 @@ inline std::string result_text(bool success) {
 
 // Stores the outcome in the result variable 0.
 inline void report_result(Runtime& runtime, bool success) {
-    set_variable(runtime, SystemVariable::result, result_text(success));
+    set_variable_unless_held(runtime, SystemVariable::result, success ? "0" : "-1");
 }
 
 } // namespace korvex

@@ -9,7 +9,9 @@
 #include <unordered_set>
 #include <vector>
 
+#include "core/field_cursor.hpp"
 #include "core/line_index.hpp"
+#include "core/literal_numbers.hpp"
 #include "decoder/script_image.hpp"
 #include "decoder/script_index.hpp"
 #include "decoder/variable_store.hpp"
@@ -108,6 +110,10 @@ struct Runtime {
     EnvironmentOverlay environment;
     // Where the lines of the files read last by line number start (R024).
     LineIndex lines;
+    // Where the last RF10 on a variable's text stopped (text/string_functions.cpp).
+    FieldCursor field_cursor;
+    // The numbers of the script's literals that were read as numbers (core/operands.cpp).
+    LiteralNumbers literal_numbers;
     HostPart host;
     TestOptions options;
 };

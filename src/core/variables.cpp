@@ -2,6 +2,7 @@
 #include "core/variables.hpp"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 #include "base/numbers.hpp"
@@ -134,15 +135,32 @@ void set_variable(Runtime& runtime, VariableSlot slot, std::string value) {
     runtime.variables.store_text(slot, std::move(value));
 }
 
+namespace {
+
+// Kept apart so that the path storing a number alone saves no registers for it.
+[[gnu::noinline]] void set_number_variable_as_text(Runtime& runtime, VariableSlot slot, double value) {
+    set_variable(runtime, slot, format_number(value));
+}
+
+} // namespace
+
 void set_number_variable(Runtime& runtime, VariableSlot slot, double value) {
     // Whole numbers up to 2^53 are written with all their digits, so reading the text back gives the
-    // same number; other values are kept only as the text they are written as.
+    // same number; other values are kept only as the text they are written as. Within that range the
+    // conversion to 64 bits is exact, and it drops what a fraction the value has.
     constexpr double exact_limit = 9007199254740992.0;
-    bool exact = value >= -exact_limit && value <= exact_limit && value == std::trunc(value);
+    bool exact = value >= -exact_limit && value <= exact_limit &&
+                 static_cast<double>(static_cast<std::int64_t>(value)) == value;
     if (exact && !is_acting_variable(slot) && runtime.options.value_shortcuts)
         runtime.variables.store_number(slot, value);
     else
-        set_variable(runtime, slot, format_number(value));
+        set_number_variable_as_text(runtime, slot, value);
+}
+
+void set_variable_unless_held(Runtime& runtime, VariableSlot slot, std::string_view value) {
+    const VariableStore& store = runtime.variables;
+    if (runtime.options.value_shortcuts && store.holds_text(slot) && store.text(slot) == value) return;
+    set_variable(runtime, slot, std::string(value));
 }
 
 void set_variable(Runtime& runtime, std::string_view name, std::string value) {

@@ -22,6 +22,9 @@ void set_variable(Runtime& runtime, VariableSlot slot, std::string value);
 // Stores the result of arithmetic: a whole number is kept as a number and written out when first
 // read as text; any other value is written at once, so the text is always the formatted one.
 void set_number_variable(Runtime& runtime, VariableSlot slot, double value);
+// Stores a text into a variable that does not act when stored, unless it holds that very text already:
+// most instructions report the outcome the one before them reported.
+void set_variable_unless_held(Runtime& runtime, VariableSlot slot, std::string_view value);
 
 // The value of a computed system variable (core/system_variables.hpp), made anew.
 std::string computed_variable(Runtime& runtime, VariableSlot slot);

@@ -76,6 +76,7 @@ std::string_view VariableStore::text(VariableSlot slot) const {
 }
 
 std::string& VariableStore::text_to_change(VariableSlot slot) {
+    count_change(slot);
     if (!(states[slot] & heap_bit)) {
         auto* heap = new std::string(cells[slot].small.bytes, cells[slot].small.length);
         cells[slot].heap = heap;
@@ -86,6 +87,7 @@ std::string& VariableStore::text_to_change(VariableSlot slot) {
 
 // A text already on the heap keeps its buffer; a short one goes in place.
 void VariableStore::set_text(VariableSlot slot, std::string&& value) {
+    count_change(slot);
     if (states[slot] & heap_bit) {
         *cells[slot].heap = std::move(value);
     } else if (value.size() <= sizeof cells[slot].small.bytes) {
@@ -95,6 +97,10 @@ void VariableStore::set_text(VariableSlot slot, std::string&& value) {
         cells[slot].heap = new std::string(std::move(value));
         states[slot] |= heap_bit;
     }
+}
+
+void VariableStore::make_number_room(VariableSlot slot) {
+    numbers.resize(slot + 1);
 }
 
 void VariableStore::store_text(VariableSlot slot, std::string value) {

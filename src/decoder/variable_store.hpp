@@ -52,18 +52,28 @@ public:
     // The held text, to be changed in place; the caller then calls text_changed.
     std::string& text_to_change(VariableSlot slot);
     // The held text was changed in place: any number beside it is no longer valid.
-    void text_changed(VariableSlot slot) { states[slot] = (states[slot] & heap_bit) | exists_bit | text_bit; }
+    void text_changed(VariableSlot slot) {
+        count_change(slot);
+        states[slot] = (states[slot] & heap_bit) | exists_bit | text_bit;
+    }
+
+    // One slot whose changes are counted, for a reader that keeps a place in its text between
+    // instructions (RF10's field cursor): the text is unchanged while the count stays the same.
+    void watch(VariableSlot slot) { watched_slot = slot; }
+    VariableSlot watched() const { return watched_slot; }
+    std::uint64_t watched_changes() const { return watched_change_count; }
 
     void store_text(VariableSlot slot, std::string value);
     // A number whose text is made only when the variable is first read as text.
     void store_number(VariableSlot slot, double value) {
+        count_change(slot);
         keep_number(slot, value);
         states[slot] = (states[slot] & heap_bit) | exists_bit | number_bit;
     }
     // Keeps the text made for, or the number read from, the held value beside it.
     void keep_text(VariableSlot slot, std::string text);
     void keep_number(VariableSlot slot, double value) {
-        if (slot >= numbers.size()) numbers.resize(slot + 1);
+        if (slot >= numbers.size()) make_number_room(slot);
         numbers[slot] = value;
         states[slot] |= number_bit;
     }
@@ -102,6 +112,11 @@ private:
     std::size_t bucket_of(std::string_view name) const;
     void grow_index();
     void set_text(VariableSlot slot, std::string&& value);
+    // Out of line, so that storing a number where there is room for it saves no registers.
+    void make_number_room(VariableSlot slot);
+    void count_change(VariableSlot slot) {
+        if (slot == watched_slot) ++watched_change_count;
+    }
 
     // Where each name is: in stable_bytes, or (with owned_name_bit in its length) in owned_names.
     std::vector<std::uint32_t> name_offset;
@@ -114,6 +129,8 @@ private:
     std::vector<std::uint32_t> index;
     std::string_view stable_bytes;
     std::string owned_names;
+    VariableSlot watched_slot = no_slot;
+    std::uint64_t watched_change_count = 0;
 };
 
 } // namespace korvex

@@ -226,7 +226,7 @@ Step handle_create_file(Runtime& runtime) {
 Step handle_read_line(Runtime& runtime) {
     VariableSlot name = read_output_variable(runtime);
     std::string path = read_value(runtime);
-    std::int64_t line_number = read_whole_number(read_value(runtime));
+    std::int64_t line_number = read_whole_number_operand(runtime);
     ReadOutcome outcome = read_from_file(runtime.lines, path, line_number);
     switch (outcome.kind) {
     case ReadKind::text: // the result variable first, so that [0] as output ends holding the line

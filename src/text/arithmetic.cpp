@@ -58,6 +58,11 @@ std::int32_t draw_random(Runtime& runtime) {
 
 // RF01: left-to-right arithmetic: a value, then operator and value pairs.
 Step handle_arithmetic(Runtime& runtime) {
+    HeldOperation held;
+    if (read_held_operation(runtime, held)) {
+        set_number_variable(runtime, held.output, apply_operator(held.operation, held.left, held.right));
+        return Step::next;
+    }
     VariableSlot name = read_output_variable(runtime);
     double accumulator = read_number(runtime);
     while (has_operands_left(runtime)) {

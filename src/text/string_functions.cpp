@@ -1,6 +1,7 @@
 // Text functions: join, case, trim, character codes, length, pieces, positions, fields, replace.
 // Texts are byte strings handled whole: no result is limited in length or cut at a zero byte.
 #include <algorithm>
+#include <optional>
 #include <string_view>
 
 #include "base/numbers.hpp"
@@ -88,35 +89,51 @@ std::string joined_slice(std::string_view first, std::string_view second, std::s
     return slice;
 }
 
-// The field_number-th field of text + separator; fields beyond the last and every field of an empty
-// separator are empty. The separators are looked for left to right without overlap in text and then
-// in the appended separator, whose first bytes may finish a separator begun at the text's end; the
-// joined text itself is never built.
-std::string field_of(std::string_view text, std::string_view separator, std::int32_t field_number) {
+// The field_number-th field of text + separator, searched from place (a field at or before it);
+// fields beyond the last and every field of an empty separator are empty. The separators are looked
+// for left to right without overlap in text and then in the appended separator, whose first bytes may
+// finish a separator begun at the text's end; the joined text itself is never built. When the field
+// ends at a separator with more text behind it, place is left at the next field; otherwise at field 0,
+// which no later search starts from.
+std::string field_from(std::string_view text, std::string_view separator, std::int32_t field_number,
+                       FieldPlace& place) {
     if (separator.empty()) return {};
     const std::size_t joined_size = text.size() + separator.size();
     PatternSearch separators(separator, MatchOverlap::excluded);
-    bool in_text = true;
-    std::size_t scanned = 0; // where the search stopped, in text or else in the appended separator
     // The start of the next separator in text + separator, or not_found.
     auto next_separator = [&]() -> std::size_t {
-        if (in_text) {
-            scanned = separators.next_match_end(text, scanned);
-            if (scanned != not_found) return scanned - separator.size();
-            in_text = false;
-            scanned = 0;
+        if (place.in_text) {
+            place.scanned = separators.next_match_end(text, place.scanned);
+            if (place.scanned != not_found) return place.scanned - separator.size();
+            place.in_text = false;
+            place.scanned = 0;
         }
-        scanned = separators.next_match_end(separator, scanned);
-        return scanned == not_found ? not_found : text.size() + scanned - separator.size();
+        place.scanned = separators.next_match_end(separator, place.scanned);
+        return place.scanned == not_found ? not_found : text.size() + place.scanned - separator.size();
     };
-    std::size_t field_start = 0;
-    for (std::int32_t counter = 1;; ++counter) {
+    for (;; ++place.field_number) {
         std::size_t found = next_separator();
-        if (found == not_found) return joined_slice(text, separator, field_start, joined_size);
-        if (counter == field_number) return joined_slice(text, separator, field_start, found);
-        field_start = found + separator.size();
-        if (field_start == joined_size) return {};
+        if (found == not_found) {
+            std::size_t start = place.field_start;
+            place.field_number = 0;
+            return joined_slice(text, separator, start, joined_size);
+        }
+        std::size_t start = place.field_start;
+        place.field_start = found + separator.size();
+        if (place.field_number == field_number) {
+            place.field_number = place.field_start == joined_size ? 0 : field_number + 1;
+            return joined_slice(text, separator, start, found);
+        }
+        if (place.field_start == joined_size) {
+            place.field_number = 0;
+            return {};
+        }
     }
+}
+
+std::string field_of(std::string_view text, std::string_view separator, std::int32_t field_number) {
+    FieldPlace place;
+    return field_from(text, separator, field_number, place);
 }
 
 // Left to right without overlap; the replacement is not searched again. An empty search text
@@ -198,13 +215,47 @@ Step handle_position(Runtime& runtime) {
     return Step::next;
 }
 
+namespace {
+
+// The field of a variable's text, from the place the last RF10 on the same unchanged text and
+// separator stopped when that is at or before the field asked for, else from the start. Walking a
+// list field by field thus searches it once, and no copy of it is made.
+std::string field_of_variable(Runtime& runtime, VariableSlot text_slot) {
+    runtime.operands.next += 1;
+    // Views into the script or into variables of their own, which the reads after them leave in place.
+    std::string separator_storage, field_number_storage;
+    std::string_view separator = read_value_view(runtime, separator_storage);
+    std::int32_t field_number = read_ordinal(read_value_view(runtime, field_number_storage));
+    std::string_view text = variable_text(runtime, text_slot);
+    FieldCursor& cursor = runtime.field_cursor;
+    VariableStore& store = runtime.variables;
+    bool resumes = store.watched() == text_slot && store.watched_changes() == cursor.text_changes &&
+                   cursor.text_slot == text_slot && cursor.separator == separator &&
+                   cursor.place.field_number >= 1 && cursor.place.field_number <= field_number;
+    if (!resumes) cursor.place = FieldPlace{};
+    std::string field = field_from(text, separator, field_number, cursor.place);
+    // Kept before the result is stored: storing it into the text's own variable counts as a change.
+    store.watch(text_slot);
+    cursor.text_slot = text_slot;
+    cursor.text_changes = store.watched_changes();
+    if (cursor.separator != separator) cursor.separator.assign(separator);
+    return field;
+}
+
+} // namespace
+
 // RF10: field of a separated list.
 Step handle_field(Runtime& runtime) {
     VariableSlot name = read_output_variable(runtime);
-    std::string text = read_value(runtime);
-    std::string separator = read_value(runtime);
-    std::int32_t field_number = read_ordinal(read_value(runtime));
-    set_variable(runtime, name, field_of(text, separator, field_number));
+    std::optional<VariableSlot> text_slot = next_plain_variable(runtime);
+    if (!text_slot || !runtime.options.value_shortcuts) {
+        std::string text = read_value(runtime);
+        std::string separator = read_value(runtime);
+        std::int32_t field_number = read_ordinal(read_value(runtime));
+        set_variable(runtime, name, field_of(text, separator, field_number));
+    } else {
+        set_variable(runtime, name, field_of_variable(runtime, *text_slot));
+    }
     report_result(runtime, true);
     return Step::next;
 }

@@ -111,6 +111,28 @@ TEST_F(FilesTest, ReadIntoTheResultVariableKeepsTheWriteOrder) {
     EXPECT_EQ(script.variable("0"), "-1");
 }
 
+// A line number held as a number without its text reads as its text would: random products, some
+// beyond 32 bits and some negative, read the same line with and without the numbers held.
+TEST_F(FilesTest, HeldLineNumbersReadAsTheirTexts) {
+    write_file("six.txt", "one\ntwo\nthree\nfour\nfive\nsix");
+    const char* const factors[] = {
+        "0",   "-0", "1", "2", "3", "-1", "-4", "65536", "2147483647", "4294967296", "9007199254740992",
+        "0.5", "2.5"};
+    std::mt19937 random(20261211);
+    for (int round = 0; round < 300; ++round) {
+        std::string record = std::string("RF01[32]'") + factors[random() % std::size(factors)] + "'*'" +
+                             factors[random() % std::size(factors)] + "'";
+        ScriptRun with(""), without("");
+        without.runtime->options.value_shortcuts = false;
+        for (ScriptRun* script : {&with, &without}) {
+            script->execute(record);
+            script->execute("R024[31]'six.txt'[32]");
+        }
+        ASSERT_EQ(with.variable("31"), without.variable("31")) << record;
+        ASSERT_EQ(with.variable("0"), without.variable("0")) << record;
+    }
+}
+
 // Line numbers are read with every file version taken as settled, so that line starts found once are
 // used again at once.
 void settle_every_version(ScriptRun& script) {

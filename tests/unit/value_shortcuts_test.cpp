@@ -1,5 +1,6 @@
-// Numbers kept beside texts and appends in place are shortcuts only: random arithmetic, joins,
-// comparisons and loops give byte for byte the same variables with and without them.
+// Numbers kept beside texts, appends in place and literals read once as numbers are shortcuts only:
+// random arithmetic, joins, comparisons and loops give byte for byte the same variables with and
+// without them.
 #include <random>
 
 #include "base/numbers.hpp"
@@ -43,7 +44,7 @@ std::string random_script(std::mt19937& random) {
     auto value = [&] { return std::string(values[pick(std::size(values))]); };
     std::string script = "R001[35]'0'\nRRPT\n";
     for (int i = 0; i < 12; ++i) {
-        switch (pick(6)) {
+        switch (pick(9)) {
         case 0:
         case 1: {
             std::string record = "RF01" + variable() + value();
@@ -55,6 +56,10 @@ std::string random_script(std::mt19937& random) {
         case 2: script += "RF00" + variable() + variable() + value() + "\n"; break;
         case 3: script += "R001" + variable() + variable() + "#" + value() + "\n"; break;
         case 4: script += "R0IF" + variable() + "<" + value() + "R001[36][36]#'<'\n"; break;
+        case 5: script += "R0IF" + value() + ">" + value() + "R001[36][36]#'>'\n"; break;
+        case 6: script += "R0IF" + value() + "!" + variable() + "R001[36][36]#'!'\n"; break;
+        // RF10 reports its success in variable 0 after whatever was stored there.
+        case 7: script += "R001[0]" + value() + "\nRF10[36]" + variable() + value() + "[35]\n"; break;
         default: script += "R0IF" + variable() + "=" + value() + "R001[36][36]#'='\n"; break;
         }
         script += "RF07[37]" + variable() + "\nR001[38][38]#[37]#','\n";
@@ -71,7 +76,7 @@ TEST(ValueShortcuts, ChangeNoResult) {
         without.runtime->options.value_shortcuts = false;
         with.run(10000);
         without.run(10000);
-        for (int name = 31; name <= 38; ++name)
+        for (int name : {0, 31, 32, 33, 34, 35, 36, 37, 38})
             ASSERT_EQ(with.variable(std::to_string(name)), without.variable(std::to_string(name)))
                 << "variable " << name << " of\n"
                 << listing;

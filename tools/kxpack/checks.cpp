@@ -26,7 +26,11 @@ constexpr std::array known_codes = {
 // A piece of a record as a warning quotes it; a record's control bytes are shown escaped, since the
 // warning goes to a terminal.
 std::string quoted(std::string_view text) {
-    return "'" + shown_on_terminal(text) + "'";
+    // Appended rather than "'" + text: GCC 12 at -O3 warns falsely (-Wrestrict) on the insert at the front.
+    std::string result = "'";
+    result += shown_on_terminal(text);
+    result += '\'';
+    return result;
 }
 
 std::string plural(int count, const char* word) {

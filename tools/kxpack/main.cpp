@@ -253,7 +253,10 @@ int pack_and_run(const std::string& runtime_path, const std::string& input,
     // A trace of the run names each record's listing line.
     platform::set_environment_variable("KORVEX_TRACE_LINES", line_map);
     std::string command_line = platform::quote_argument(program.string());
-    for (const std::string& argument : arguments) command_line += " " + platform::quote_argument(argument);
+    for (const std::string& argument : arguments) {
+        command_line += ' ';
+        command_line += platform::quote_argument(argument);
+    }
     std::cout.flush();
     // An interrupt goes to the program; kxpack outlasts it and removes the program.
     std::optional<std::int32_t> status = platform::run_program_in_place_of_tool(command_line);
@@ -267,7 +270,9 @@ int pack_and_run(const std::string& runtime_path, const std::string& input,
 // A comment line before a record: its number and what its instruction is, through one-line ifs, as
 // the runtime decodes it.
 std::string explanation(std::size_t number, const std::string& record) {
-    std::string text = "# " + std::to_string(number) + ":";
+    std::string text = "# ";
+    text += std::to_string(number);
+    text += ':';
     DecodedProgram program;
     program.bytes = record;
     VariableStore variables;
@@ -275,7 +280,7 @@ std::string explanation(std::size_t number, const std::string& record) {
         const DecodedRecord& decoded = program.records[index];
         if (decoded.opcode == Opcode::unknown) return text + " unknown instruction, skipped";
         const InstructionInfo info = instruction_info(decoded.opcode);
-        text += " " + std::string(info.code) + " " + std::string(info.name);
+        text.append(" ").append(info.code).append(" ").append(info.name);
         if (decoded.opcode != Opcode::R0IF) return text;
         text += ", then";
         index = decoded.embedded_record();
