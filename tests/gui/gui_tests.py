@@ -127,7 +127,7 @@ class Run:
         with open(path, "rb") as output:
             text = output.read().decode("latin-1")
         if not expect_failure:
-            check(result.returncode == 0, "driver %r failed: %s" % (commands, text))
+            check(result.returncode == 0, "driver %r failed with status %d: %s" % (commands, result.returncode, text))
         return text
 
     def result(self):
