@@ -29,6 +29,11 @@ constexpr std::string_view text_before_zero(std::string_view text) {
 constexpr char lower_case_byte(char byte) {
     return byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte + 32) : byte;
 }
+inline std::string lower_case_ascii(std::string_view text) {
+    std::string result(text);
+    for (char& byte : result) byte = lower_case_byte(byte);
+    return result;
+}
 
 // The fewest bytes to insert, remove or change to turn one text into the other, letter case ignored:
 // how near a mistyped word is to a known one.

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/exit_status.hpp"
+
 namespace korvex {
 
 // Message-box style bits and button codes, with the values of the Windows message box.
@@ -230,9 +232,9 @@ struct DesktopChoice {
     // When there is no desktop: what the user must be told, naming the file at fault. Empty when the
     // platform's own windows could not be made, which ends the runtime silently with status 0.
     std::string failure;
-    // The exit status of a failure: 1 for a file that cannot be used, 3 for an answer file that holds
-    // a line that is no answer.
-    int failure_status = 1;
+    // The exit status of a failure: stopped for a file that cannot be used, answer_misfit for an
+    // answer file that holds a line that is no answer.
+    int failure_status = exit_status::stopped;
 };
 
 // Desktops every platform has: the console (a terminal on standard input and output) and the

@@ -572,7 +572,8 @@ DesktopChoice make_scripted_desktop(const std::string& answer_file, const std::s
     AnswerFile file = read_answer_file(*answers);
     // Every answer behind a line that is no answer would go to the wrong dialog.
     if (file.fault_line != 0)
-        return {nullptr, answer_file + ":" + std::to_string(file.fault_line) + ": " + file.fault, 3};
+        return {nullptr, answer_file + ":" + std::to_string(file.fault_line) + ": " + file.fault,
+                exit_status::answer_misfit};
     auto transcript = std::make_unique<FileTranscript>(transcript_file);
     if (!transcript->is_open()) return {nullptr, transcript->open_failure()};
     MissingAnswer missing = strictness == Strictness::stop ? MissingAnswer::stops : MissingAnswer::told;

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string_view>
 
+#include "base/ascii.hpp"
 #include "base/numbers.hpp"
 #include "core/operands.hpp"
 #include "core/results.hpp"
@@ -16,13 +17,6 @@ namespace korvex {
 namespace {
 
 constexpr std::size_t not_found = std::string_view::npos;
-
-std::string lower_case_ascii(std::string_view text) {
-    std::string result(text);
-    for (char& c : result)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    return result;
-}
 
 // A count or position operand: blanks trimmed, read as a whole number, at least 1.
 std::int32_t read_ordinal(std::string_view text) {
